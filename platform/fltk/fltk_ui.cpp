@@ -1,0 +1,1 @@
+// The FLTK backend (being written).
