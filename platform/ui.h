@@ -206,6 +206,25 @@ void deleteFont(FontHandle font);
 void deleteBrush(BrushHandle brush);
 void setHandCursor(WindowHandle window);
 
+// A device-independent bitmap: rows padded to 4 bytes, top row first when
+// height is negative (bottom row first otherwise), 1, 4, 8, 24 or 32 bits
+// per pixel; pixels of 24 and 32 bits are stored blue, green, red (, 0).
+// Colour table entries are 0x00RRGGBB (bytes blue, green, red, 0 in memory).
+struct BitmapInfo {
+    int width = 0;
+    int height = 0;
+    int bitsPerPixel = 0;
+    uint32_t colours[256] = {}; // 2, 16 or 256 entries used, by bitsPerPixel
+};
+constexpr int bitmapRowBytes(int width, int bitsPerPixel) {
+    return ((width * bitsPerPixel + 31) / 32) * 4;
+}
+// Null when the bitmap cannot be made; bits then stays null.
+BitmapHandle createDibSection(const BitmapInfo& info, uint8_t*& bits);
+void deleteBitmap(BitmapHandle bitmap);
+// Width and height (positive) of a bitmap; false for a null handle.
+bool bitmapSize(BitmapHandle bitmap, int& width, int& height);
+
 // --- Scroll bars ----------------------------------------------------------
 
 enum class ScrollBar { Horizontal, Vertical };
