@@ -5,7 +5,7 @@ if(ZORBE_GUI)
     set(FLTK_SKIP_FLUID ON)
     find_package(FLTK REQUIRED)
     file(GLOB ZORBE_FLTK_SOURCES CONFIGURE_DEPENDS platform/fltk/*.cpp)
-    add_library(zorbe_fltk STATIC ${ZORBE_FLTK_SOURCES})
+    add_library(zorbe_fltk OBJECT ${ZORBE_FLTK_SOURCES})
     target_include_directories(zorbe_fltk SYSTEM PRIVATE ${FLTK_INCLUDE_DIR})
     target_link_libraries(zorbe_fltk PUBLIC zorbe_platform ${FLTK_LIBRARIES} ${CMAKE_DL_LIBS})
 

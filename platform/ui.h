@@ -162,6 +162,9 @@ WindowHandle createMainWindow(const char* className, const char* caption, int wi
 // not visible; its procedure gets InitDialog before this returns.
 WindowHandle createPane(WindowHandle parent, int templateId, Procedure procedure);
 void destroyWindow(WindowHandle window);
+// The large icon of a top-level window, from the system's stock icons.
+enum class StockIcon { Application, Question };
+void setLargeIcon(WindowHandle window, StockIcon icon);
 
 // --- Controls -------------------------------------------------------------
 
@@ -183,6 +186,8 @@ bool isChecked(WindowHandle checkBox);
 
 // --- Geometry and visibility ---------------------------------------------
 
+// The first time a top-level window is shown it receives Size, so that it
+// lays out its children.
 void showWindow(WindowHandle window, bool show);
 bool isVisible(WindowHandle window);
 // Outer rectangle in screen coordinates.

@@ -32,6 +32,8 @@ struct Window {
     int selectionTo = 0;
     bool checked = false;
     bool handCursor = false;
+    bool everShown = false;
+    StockIcon largeIcon = StockIcon::Application;
     ScrollInfo bars[2];
 };
 
@@ -301,8 +303,22 @@ void setEditSelection(WindowHandle edit, int from, int to) {
 bool isChecked(WindowHandle checkBox) { return live(checkBox) && checkBox->checked; }
 
 void showWindow(WindowHandle window, bool show) {
+    if (!live(window))
+        return;
+    window->visible = show;
+    if (show && !window->everShown && window->windowKind == WindowKind::Main) {
+        window->everShown = true;
+        Rect client = clientRect(window);
+        Event event{EventKind::Size, sizeRestored};
+        event.width = client.right;
+        event.height = client.bottom;
+        sendEvent(window, event);
+    }
+}
+
+void setLargeIcon(WindowHandle window, StockIcon icon) {
     if (live(window))
-        window->visible = show;
+        window->largeIcon = icon;
 }
 
 bool isVisible(WindowHandle window) {
@@ -537,9 +553,9 @@ void openWithShell(const char* text) { desk().links.push_back(text); }
 namespace memory {
 
 void reset() {
-    std::vector<ui::Window*> top = desk().topLevel;
-    for (ui::Window* w : top)
-        ui::destroyWindow(w);
+    // As at the end of a process: windows vanish without notifications.
+    for (ui::Window* w : desk().windows)
+        delete w;
     for (ui::Font* f : desk().fonts)
         delete f;
     for (ui::Brush* b : desk().brushes)
@@ -557,6 +573,15 @@ int liveBitmaps() { return static_cast<int>(desk().bitmaps.size()); }
 void failNextRegistration() { desk().failRegistration = true; }
 void setDesktop(const ui::Rect& desktop) { desk().desktop = desktop; }
 int pendingEvents() { return static_cast<int>(desk().posted.size()); }
+
+std::vector<ui::Event> postedTo(ui::WindowHandle window) {
+    std::vector<ui::Event> events;
+    for (const PostedEvent& posted : desk().posted) {
+        if (posted.window == window)
+            events.push_back(posted.event);
+    }
+    return events;
+}
 
 int dispatchPosted() {
     int count = 0;
@@ -587,6 +612,9 @@ ui::Rect placementOf(ui::WindowHandle window) {
 }
 
 int editLimitOf(ui::WindowHandle window) { return live(window) ? window->editLimit : 0; }
+ui::StockIcon largeIconOf(ui::WindowHandle window) {
+    return live(window) ? window->largeIcon : ui::StockIcon::Application;
+}
 bool hasHandCursor(ui::WindowHandle window) { return live(window) && window->handCursor; }
 int templateOf(ui::WindowHandle pane) { return live(pane) ? pane->templateId : 0; }
 

@@ -24,7 +24,7 @@ struct MessageRecord {
     ui::MessageIcon icon;
 };
 
-// Destroys every window and forgets classes, messages, links, posted events
+// Ends every window, silently as at the end of a process, and forgets classes, messages, links, posted events
 // and fonts, brushes and bitmaps still alive. Tests call it between cases.
 void reset();
 
@@ -43,6 +43,8 @@ void setDesktop(const ui::Rect& desktop);
 // Posted events not yet dispatched, and dispatching them (as the message
 // loop would) until none is left or a quit arrives. Returns the number run.
 int pendingEvents();
+// The posted events not yet dispatched that are addressed to window.
+std::vector<ui::Event> postedTo(ui::WindowHandle window);
 int dispatchPosted();
 
 // What a control is made of.
@@ -53,6 +55,7 @@ ui::FontHandle fontOf(ui::WindowHandle window);
 ui::Rect placementOf(ui::WindowHandle window);
 int editLimitOf(ui::WindowHandle window);
 bool hasHandCursor(ui::WindowHandle window);
+ui::StockIcon largeIconOf(ui::WindowHandle window);
 int templateOf(ui::WindowHandle pane);
 std::vector<ui::WindowHandle> childrenOf(ui::WindowHandle parent);
 std::vector<ui::WindowHandle> topLevelWindows();
