@@ -12,3 +12,14 @@ if(ZORBE_GUI)
     add_executable(zorbe shell/entry/main.cpp)
     target_link_libraries(zorbe PRIVATE zorbe_core zorbe_fltk)
 endif()
+
+# The player with the demo quiz packed in: what `make run` opens.
+if(ZORBE_GUI)
+    set(demo_source ${CMAKE_SOURCE_DIR}/resources/demo/demo.toml)
+    add_custom_command(OUTPUT ${CMAKE_BINARY_DIR}/zorbe-demo
+        COMMAND zorbe-tool pack ${demo_source} -o ${CMAKE_BINARY_DIR}/zorbe-demo
+                --player $<TARGET_FILE:zorbe>
+        DEPENDS zorbe zorbe-tool ${demo_source}
+        COMMENT "Packing the demo quiz into zorbe-demo")
+    add_custom_target(demo ALL DEPENDS ${CMAKE_BINARY_DIR}/zorbe-demo)
+endif()

@@ -230,6 +230,11 @@ void deleteBitmap(BitmapHandle bitmap);
 // Width and height (positive) of a bitmap; false for a null handle.
 bool bitmapSize(BitmapHandle bitmap, int& width, int& height);
 
+// The bitmap a picture window (a static with staticBitmap) shows; setting
+// one returns the one it replaced. The window does not own its bitmap.
+BitmapHandle setStaticBitmap(WindowHandle window, BitmapHandle bitmap);
+BitmapHandle staticBitmap(WindowHandle window);
+
 // --- Scroll bars ----------------------------------------------------------
 
 enum class ScrollBar { Horizontal, Vertical };

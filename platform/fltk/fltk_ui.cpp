@@ -44,6 +44,7 @@ struct Window {
     FontHandle font = nullptr;
     int editLimit = 30000;
     bool everShown = false;
+    BitmapHandle bitmap = nullptr;
     Fl_Scrollbar* bars[2] = {nullptr, nullptr};
     ScrollInfo scroll[2];
     // Set by the built-in procedure when an event reaches it: FLTK then does
@@ -141,6 +142,9 @@ Font& stockFont() {
 
 Fl_Color toFl(Colour c) { return fl_rgb_color(redOf(c), greenOf(c), blueOf(c)); }
 
+// What a control shows when its parent leaves it the platform's colours.
+const Fl_Color defaultFace = fl_rgb_color(212, 208, 200);
+
 bool textColourOf(Window* w, ColourReply& reply) {
     if (w->parent == nullptr || w->parent->procedure == nullptr)
         return false;
@@ -199,7 +203,7 @@ public:
         Window* w = windowOf(this);
         ColourReply reply;
         bool coloured = textColourOf(w, reply);
-        Fl_Color background = coloured ? toFl(brushColour(reply.brush)) : parent()->color();
+        Fl_Color background = coloured ? toFl(brushColour(reply.brush)) : defaultFace;
         bool border = (w->styleBits & style::border) != 0;
         fl_rectf(x(), y(), this->w(), h(), background);
         if (border)
@@ -267,8 +271,16 @@ class Edit : public Fl_Input {
 public:
     Edit(int x, int y, int w, int h) : Fl_Input(x, y, w, h) {}
 
-    // The built-in behaviour, reached through the procedure chain.
-    int base(int event) { return Fl_Input::handle(event); }
+    // A read-only edit asks for its colours as a label does.
+    void draw() override {
+        Window* w = windowOf(this);
+        ColourReply reply;
+        if (readonly() && textColourOf(w, reply)) {
+            color(toFl(brushColour(reply.brush)));
+            textcolor(reply.hasTextColour ? toFl(reply.textColour) : FL_BLACK);
+        }
+        Fl_Input::draw();
+    }
 
     int handle(int event) override {
         Window* w = windowOf(this);
@@ -926,6 +938,17 @@ bool bitmapSize(BitmapHandle bitmap, int& width, int& height) {
     height = bitmap->info.height < 0 ? -bitmap->info.height : bitmap->info.height;
     return true;
 }
+
+BitmapHandle setStaticBitmap(WindowHandle window, BitmapHandle bitmap) {
+    if (!live(window))
+        return nullptr;
+    BitmapHandle previous = window->bitmap;
+    window->bitmap = bitmap;
+    window->widget->redraw();
+    return previous;
+}
+
+BitmapHandle staticBitmap(WindowHandle window) { return live(window) ? window->bitmap : nullptr; }
 
 ScrollInfo scrollInfo(WindowHandle window, ScrollBar bar) {
     return live(window) ? window->scroll[static_cast<int>(bar)] : ScrollInfo{};

@@ -33,6 +33,7 @@ struct Window {
     bool checked = false;
     bool handCursor = false;
     bool everShown = false;
+    BitmapHandle bitmap = nullptr;
     StockIcon largeIcon = StockIcon::Application;
     ScrollInfo bars[2];
 };
@@ -448,6 +449,16 @@ bool bitmapSize(BitmapHandle bitmap, int& width, int& height) {
     return true;
 }
 
+BitmapHandle setStaticBitmap(WindowHandle window, BitmapHandle bitmap) {
+    if (!live(window))
+        return nullptr;
+    BitmapHandle previous = window->bitmap;
+    window->bitmap = bitmap;
+    return previous;
+}
+
+BitmapHandle staticBitmap(WindowHandle window) { return live(window) ? window->bitmap : nullptr; }
+
 ScrollInfo scrollInfo(WindowHandle window, ScrollBar bar) {
     if (!live(window))
         return {};
@@ -615,6 +626,9 @@ int editLimitOf(ui::WindowHandle window) { return live(window) ? window->editLim
 ui::StockIcon largeIconOf(ui::WindowHandle window) {
     return live(window) ? window->largeIcon : ui::StockIcon::Application;
 }
+std::pair<int, int> selectionOf(ui::WindowHandle edit) {
+    return live(edit) ? std::pair{edit->selectionFrom, edit->selectionTo} : std::pair{0, 0};
+}
 bool hasHandCursor(ui::WindowHandle window) { return live(window) && window->handCursor; }
 int templateOf(ui::WindowHandle pane) { return live(pane) ? pane->templateId : 0; }
 
@@ -624,6 +638,11 @@ std::vector<ui::WindowHandle> childrenOf(ui::WindowHandle parent) {
 
 std::vector<ui::WindowHandle> topLevelWindows() { return desk().topLevel; }
 bool isLive(ui::WindowHandle window) { return live(window); }
+
+void setChecked(ui::WindowHandle checkBox, bool checked) {
+    if (live(checkBox))
+        checkBox->checked = checked;
+}
 
 ui::LogicalFont logicalFontOf(ui::FontHandle font) { return font ? font->record : ui::LogicalFont{}; }
 bool isStockFont(ui::FontHandle font) { return font != nullptr && font->stock; }

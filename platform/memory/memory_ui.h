@@ -6,6 +6,7 @@
 #include "platform/ui.h"
 
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace memory {
@@ -54,12 +55,18 @@ ui::FontHandle fontOf(ui::WindowHandle window);
 // Place relative to the parent's client area: left, top, right, bottom.
 ui::Rect placementOf(ui::WindowHandle window);
 int editLimitOf(ui::WindowHandle window);
+// The selected part of an edit's text: from, to.
+std::pair<int, int> selectionOf(ui::WindowHandle edit);
 bool hasHandCursor(ui::WindowHandle window);
 ui::StockIcon largeIconOf(ui::WindowHandle window);
 int templateOf(ui::WindowHandle pane);
 std::vector<ui::WindowHandle> childrenOf(ui::WindowHandle parent);
 std::vector<ui::WindowHandle> topLevelWindows();
 bool isLive(ui::WindowHandle window);
+
+// Ticks or clears a check box, as the user's click does before the box
+// tells its parent.
+void setChecked(ui::WindowHandle checkBox, bool checked);
 
 // The record a font was made from; stock font: isStockFont.
 ui::LogicalFont logicalFontOf(ui::FontHandle font);
