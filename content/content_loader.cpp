@@ -114,7 +114,7 @@ bool readByte(PackageReader& reader, uint8_t& value) {
 // field of capacity bytes with its terminating zero. A null field skips it.
 bool readText(PackageReader& reader, char* field, int capacity) {
     size_t start = reader.position;
-    if (start > reader.size)
+    if (start >= reader.size)
         return false;
     const void* found = std::memchr(reader.data + start, textSeparator, reader.size - start);
     if (!found)

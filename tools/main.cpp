@@ -5,7 +5,6 @@
 #include <cstdio>
 #include <cstring>
 #include <fstream>
-#include <iterator>
 
 namespace {
 
@@ -48,8 +47,16 @@ bool readWholeFile(const std::string& path, std::vector<unsigned char>& bytes) {
         std::fprintf(stderr, "zorbe-tool: cannot open %s: %s\n", path.c_str(), std::strerror(errno));
         return false;
     }
-    bytes.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-    if (in.bad()) {
+    in.seekg(0, std::ios::end);
+    std::streamoff size = in.tellg();
+    in.seekg(0, std::ios::beg);
+    if (size < 0) {
+        std::fprintf(stderr, "zorbe-tool: cannot read %s\n", path.c_str());
+        return false;
+    }
+    bytes.resize(static_cast<size_t>(size));
+    in.read(reinterpret_cast<char*>(bytes.data()), size);
+    if (in.gcount() != size) {
         std::fprintf(stderr, "zorbe-tool: cannot read %s\n", path.c_str());
         return false;
     }

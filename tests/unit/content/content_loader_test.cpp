@@ -364,7 +364,7 @@ TEST_F(LoaderTest, AMissingQuizRecordGivesTheSampleQuiz) {
 TEST_F(LoaderTest, TheProgramsOwnLinkBlockDecodes) {
     overrideLinkBlock(nullptr);
     auto state = load();
-    EXPECT_STREQ(state->linkText, "https://zorbe.example/");
+    EXPECT_STREQ(state->linkText, "https://zorbe.eu");
     EXPECT_STREQ(state->footerText, "Zorbe");
     EXPECT_EQ(messageTexts(), std::vector<std::string>{noQuiz});
 }
@@ -466,8 +466,8 @@ TEST_F(LoaderTest, RecordsThatDoNotFitAreRefused) {
 // Parsing stays within the decoded bytes: a record cut anywhere before its
 // colour is refused, and one that reaches it loads.
 TEST_F(LoaderTest, EveryCutOfARecordIsRefused) {
-    const std::string record = head(2, 2, 2) + fiveTexts + "a|b|q|c|d|r|" + bytes({3}) +
-                               "un|x|deux|y|" + bytes({4, 5, 6});
+    const std::string record =
+        head(2, 2, 2) + fiveTexts + "a|b|q|c|d|r|" + bytes({3}) + "un|x|deux|y|" + bytes({4, 5, 6});
     for (size_t size = 1; size <= record.size(); ++size) {
         SCOPED_TRACE(size);
         memory::reset();
