@@ -286,9 +286,15 @@ public:
         Window* w = windowOf(this);
         switch (event) {
         case FL_FOCUS: {
+            // FLTK tells the new widget before the old one; the shell expects
+            // the old edit to lose the focus before the new one receives it.
             int r = Fl_Input::handle(event);
+            Window* old = desk().focus;
             desk().focus = w;
-            sendTo(w, Event{EventKind::SetFocus});
+            if (old != w && live(old))
+                sendTo(old, Event{EventKind::KillFocus});
+            if (desk().focus == w)
+                sendTo(w, Event{EventKind::SetFocus});
             return r;
         }
         case FL_UNFOCUS: {
@@ -373,6 +379,54 @@ void buttonClicked(Fl_Widget* widget, void*) {
     command.control = w;
     sendTo(w->parent, command);
 }
+
+// A scroll bar that reports clicks as the platform's scroll codes: the
+// arrows step by a line, the trough by a page, and only dragging the thumb
+// tracks a position. The wheel goes to the pane.
+class ScrollBarControl : public Fl_Scrollbar {
+public:
+    ScrollBarControl(int x, int y, int w, int h) : Fl_Scrollbar(x, y, w, h) {}
+
+    int handle(int event) override {
+        if (event == FL_MOUSEWHEEL)
+            return 0;
+        if (event == FL_PUSH && active_r()) {
+            int code = clickedCode();
+            if (code >= 0) {
+                Window* pane = windowOf(parent());
+                bool vertical = type() == FL_VERTICAL;
+                sendTo(pane, Event{vertical ? EventKind::VScroll : EventKind::HScroll, code});
+                return 1;
+            }
+        }
+        return Fl_Scrollbar::handle(event);
+    }
+
+private:
+    // The code of a click on an arrow or on the trough, or -1 on the thumb.
+    int clickedCode() const {
+        bool vertical = type() == FL_VERTICAL;
+        int along = vertical ? Fl::event_y() - y() : Fl::event_x() - x();
+        int length = vertical ? h() : w();
+        int arrow = vertical ? w() : h();
+        if (along < arrow)
+            return scrollLineUp;
+        if (along >= length - arrow)
+            return scrollLineDown;
+        int trough = length - 2 * arrow;
+        double span = maximum() - minimum();
+        int thumb = span > 0 ? static_cast<int>(trough * slider_size()) : trough;
+        thumb = std::max(thumb, arrow / 2);
+        int thumbStart = arrow;
+        if (span > 0)
+            thumbStart += static_cast<int>((value() - minimum()) / span * (trough - thumb));
+        if (along < thumbStart)
+            return scrollPageUp;
+        if (along >= thumbStart + thumb)
+            return scrollPageDown;
+        return -1;
+    }
+};
 
 void scrolled(Fl_Widget* widget, void* barIndex) {
     Window* pane = windowOf(widget->parent());
@@ -601,7 +655,7 @@ WindowHandle createPane(WindowHandle parent, int templateId, Procedure procedure
     if (templateId == 1001) {
         w->styleBits |= style::vScroll | style::hScroll;
         for (int i = 0; i < 2; ++i) {
-            auto* bar = new Fl_Scrollbar(0, 0, scrollBarSize, scrollBarSize);
+            auto* bar = new ScrollBarControl(0, 0, scrollBarSize, scrollBarSize);
             bar->type(i == 1 ? FL_VERTICAL : FL_HORIZONTAL);
             bar->callback(scrolled, reinterpret_cast<void*>(static_cast<intptr_t>(i)));
             bar->user_data(reinterpret_cast<void*>(static_cast<intptr_t>(i)));

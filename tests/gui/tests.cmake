@@ -8,5 +8,9 @@ if(TARGET zorbe)
         COMMAND ${CMAKE_CURRENT_SOURCE_DIR}/gui/with-xvfb
                 ${CMAKE_CURRENT_SOURCE_DIR}/gui/main_window.sh ${CMAKE_BINARY_DIR}/zorbe-demo
                 "Petit tour de France")
-    set_tests_properties(gui.sample_quiz gui.demo PROPERTIES TIMEOUT 60)
+    add_test(NAME gui.keyboard
+        COMMAND ${CMAKE_CURRENT_SOURCE_DIR}/gui/with-xvfb
+                ${CMAKE_CURRENT_SOURCE_DIR}/gui/keyboard.sh $<TARGET_FILE:zorbe-tool>
+                $<TARGET_FILE:zorbe>)
+    set_tests_properties(gui.sample_quiz gui.demo gui.keyboard PROPERTIES TIMEOUT 60)
 endif()
