@@ -40,9 +40,7 @@ void page(ui::WindowHandle edit, int code) {
 // Keys act on release, or on press while Alt is held.
 ui::Result onKey(ui::WindowHandle edit, const ui::Event& event) {
     switch (event.code) {
-    case ui::keyReturn:
-        judge(edit);
-        return 1;
+    case ui::keyReturn: judge(edit); return 1;
     case ui::keyTab: bringIntoView(edit); break;
     case ui::keyF1: spreadAnswer(edit); break;
     case ui::keyF2: saveProgress(*currentQuiz()); break;
@@ -63,22 +61,16 @@ void installAnswerEditProc(ui::WindowHandle edit) {
 
 ui::Result answerEditProc(ui::WindowHandle edit, const ui::Event& event) {
     switch (event.kind) {
-    case ui::EventKind::SetFocus:
-        ui::setEditSelection(edit, 0, 260);
-        break;
-    case ui::EventKind::KillFocus:
-        judge(edit);
-        break;
+    case ui::EventKind::SetFocus: ui::setEditSelection(edit, 0, 260); break;
+    case ui::EventKind::KillFocus: judge(edit); break;
     case ui::EventKind::Char:
         // Enter and Tab would only make a single-line edit beep.
         if (event.code == 13 || event.code == 9 || event.code == 0)
             return 0;
         break;
     case ui::EventKind::KeyUp:
-    case ui::EventKind::SysKeyDown:
-        return onKey(edit, event);
-    default:
-        break;
+    case ui::EventKind::SysKeyDown: return onKey(edit, event);
+    default: break;
     }
     return ui::callProcedure(previousEditProc, edit, event);
 }

@@ -17,9 +17,13 @@ constexpr int answerPictureBase = 10400;
 
 // Every text comparison here is a byte comparison: the feedback texts are
 // fixed, and answers must match as typed (see gradeAnswer).
-bool sameText(const char* a, const char* b) { return std::strcmp(a, b) == 0; }
+bool sameText(const char* a, const char* b) {
+    return std::strcmp(a, b) == 0;
+}
 
-int answersOf(const QuizState& quiz) { return quiz.answersPerQuestion == 2 ? 2 : 1; }
+int answersOf(const QuizState& quiz) {
+    return quiz.answersPerQuestion == 2 ? 2 : 1;
+}
 
 bool labelReadsBravo(ui::WindowHandle pane, int labelId) {
     char text[255];
@@ -50,8 +54,8 @@ bool questionSolved(const QuizState& quiz, ui::WindowHandle pane, const Question
 // The answer picture takes the place of the question's picture; without
 // one the question picture stays.
 void showAnswerPicture(ui::WindowHandle pane, int question) {
-    ui::BitmapHandle picture = loadPicture(answerPictureBase + question, "IMG", pictureBoxSize,
-                                           pictureBoxSize);
+    ui::BitmapHandle picture =
+        loadPicture(answerPictureBase + question, "IMG", pictureBoxSize, pictureBoxSize);
     if (picture == nullptr)
         return;
     ui::WindowHandle window = ui::findControl(pane, pictureWindowId(question));

@@ -23,7 +23,9 @@ ui::WindowHandle addControl(ui::WindowHandle pane, ui::ControlKind kind, int id,
     return ui::createControl(pane, kind, id, text, shown | styleBits, x, y, width, height);
 }
 
-void setGuiFont(ui::WindowHandle control) { ui::setFont(control, ui::stockGuiFont(), true); }
+void setGuiFont(ui::WindowHandle control) {
+    ui::setFont(control, ui::stockGuiFont(), true);
+}
 
 void buildHeader(ui::WindowHandle pane, QuizState& quiz) {
     ui::WindowHandle link = addControl(pane, ui::ControlKind::Static, headerLinkId, quiz.linkText,
@@ -52,16 +54,16 @@ void buildHeader(ui::WindowHandle pane, QuizState& quiz) {
     ui::WindowHandle title = addControl(pane, ui::ControlKind::Static, headerTitleId, quiz.title,
                                         ui::style::staticLeft, 110, 3, 190, 18);
     ui::setFont(title, quiz.titleFont, false);
-    setGuiFont(addControl(pane, ui::ControlKind::Static, headerCodeLabelId, " Code :",
-                          ui::style::staticLeft, 7, 29, 36, 15));
+    setGuiFont(addControl(pane, ui::ControlKind::Static, headerCodeLabelId,
+                          " Code :", ui::style::staticLeft, 7, 29, 36, 15));
 
     char score[32];
     std::snprintf(score, sizeof score, " 0 / %d", quiz.questionCount);
     ui::WindowHandle scoreLabel = addControl(pane, ui::ControlKind::Static, headerScoreId, score,
                                              ui::style::staticCenter, 10, 1, 80, 20);
     ui::setFont(scoreLabel, quiz.scoreFont, false);
-    setGuiFont(addControl(pane, ui::ControlKind::Edit, headerCodeId, "", ui::style::editReadOnly, 44,
-                          29, 53, 16));
+    setGuiFont(addControl(pane, ui::ControlKind::Edit, headerCodeId, "", ui::style::editReadOnly,
+                          44, 29, 53, 16));
 
     addControl(pane, ui::ControlKind::Static, 120, "", ui::style::border, 0, 26, 100, 1);
     addControl(pane, ui::ControlKind::Static, 121, "", ui::style::border, 100, 0, 1, 50);
@@ -116,12 +118,8 @@ ui::Result answerColour(const ui::Event& event) {
 ui::Result headerPaneProc(ui::WindowHandle pane, const ui::Event& event) {
     QuizState* quiz = currentQuiz();
     switch (event.kind) {
-    case ui::EventKind::InitDialog:
-        buildHeader(pane, *quiz);
-        return 1;
-    case ui::EventKind::Size:
-        layoutHeader(pane, event.width);
-        return 0;
+    case ui::EventKind::InitDialog: buildHeader(pane, *quiz); return 1;
+    case ui::EventKind::Size: layoutHeader(pane, event.width); return 0;
     case ui::EventKind::Command:
         if (event.code != ui::notifyClicked)
             return 0;
@@ -131,18 +129,14 @@ ui::Result headerPaneProc(ui::WindowHandle pane, const ui::Event& event) {
         case headerHideId: applyHideSolved(*quiz); return 0;
         default: return 0;
         }
-    case ui::EventKind::ColourStatic:
-        return answerColour(event);
-    case ui::EventKind::ColourDialog:
-        event.colour->brush = headerBrush;
-        return 1;
+    case ui::EventKind::ColourStatic: return answerColour(event);
+    case ui::EventKind::ColourDialog: event.colour->brush = headerBrush; return 1;
     case ui::EventKind::Destroy:
         ui::deleteBrush(headerBrush);
         ui::deleteFont(linkFont);
         headerBrush = nullptr;
         linkFont = nullptr;
         return 0;
-    default:
-        return 0;
+    default: return 0;
     }
 }

@@ -153,9 +153,7 @@ void shiftBlock(const QuizState& quiz, BlockShift kind, int amount, int sign, in
         break;
     }
     case BlockShift::CloseRow:
-    case BlockShift::OpenRow:
-        moveControlBy(picture, move);
-        break;
+    case BlockShift::OpenRow: moveControlBy(picture, move); break;
     }
     int first = answerEditId(quiz, question, 1);
     moveControlBy(ui::findControl(pane, first), move);

@@ -16,8 +16,8 @@
 namespace {
 
 constexpr uint32_t shown = ui::style::child | ui::style::visible;
-constexpr uint32_t answerEditStyle = ui::style::border | ui::style::tabStop |
-                                     ui::style::editCenter | ui::style::editAutoHScroll;
+constexpr uint32_t answerEditStyle =
+    ui::style::border | ui::style::tabStop | ui::style::editCenter | ui::style::editAutoHScroll;
 constexpr uint32_t resultLabelStyle =
     ui::style::border | ui::style::staticCenter | ui::style::staticCenterImage;
 
@@ -39,7 +39,9 @@ struct PaneBuild {
     int rowHeight = 0;
 };
 
-int answersOf(const QuizState& quiz) { return quiz.answersPerQuestion == 2 ? 2 : 1; }
+int answersOf(const QuizState& quiz) {
+    return quiz.answersPerQuestion == 2 ? 2 : 1;
+}
 
 ui::WindowHandle addControl(ui::WindowHandle pane, ui::ControlKind kind, int id, const char* text,
                             uint32_t styleBits, int x, int y, int width, int height) {
@@ -75,7 +77,8 @@ void buildListBlock(ui::WindowHandle pane, PaneBuild& build, QuizState& quiz, in
         addControl(pane, ui::ControlKind::Static, questionLabelId, entry ? entry->questionText : "",
                    resultLabelStyle, 50, y, 550, 20);
     ui::setFont(label, quiz.answerFont, false);
-    ui::WindowHandle edit = addAnswerEdit(pane, build, quiz, answerEditBase + question, 610, y, 170);
+    ui::WindowHandle edit =
+        addAnswerEdit(pane, build, quiz, answerEditBase + question, 610, y, 170);
     addControl(pane, ui::ControlKind::Static, answerEditBase + question + resultLabelOffset,
                feedback::unanswered, resultLabelStyle, 790, y, 100, 20);
     judgeNewEdit(quiz, pane, edit);
@@ -95,8 +98,8 @@ void formatWordCount(const char* answer, char* text, size_t capacity) {
 void loadRowPictures(PaneBuild& build, int firstQuestion) {
     build.rowHeight = 0;
     for (int i = 0; i < 3; ++i) {
-        build.rowPictures[i] = loadPicture(400 + firstQuestion + i, "IMG", pictureBoxSize,
-                                           pictureBoxSize);
+        build.rowPictures[i] =
+            loadPicture(400 + firstQuestion + i, "IMG", pictureBoxSize, pictureBoxSize);
         int width = pictureBoxSize, height = 0;
         ui::bitmapSize(build.rowPictures[i], width, height);
         build.rowHeight = std::max(build.rowHeight, height);
@@ -124,8 +127,8 @@ void buildGridBlock(ui::WindowHandle pane, PaneBuild& build, QuizState& quiz, in
         ui::bitmapSize(build.rowPictures[column], pictureWidth, pictureHeight);
         addControl(pane, ui::ControlKind::Static, pictureWindowId(question), "",
                    ui::style::border | ui::style::staticBitmap | ui::style::staticCenterImage,
-                   x0 + (pictureBoxSize - pictureWidth) / 2, y + (build.rowHeight - pictureHeight) / 2,
-                   pictureWidth, pictureHeight);
+                   x0 + (pictureBoxSize - pictureWidth) / 2,
+                   y + (build.rowHeight - pictureHeight) / 2, pictureWidth, pictureHeight);
         answerTop = y + build.rowHeight + 10;
     } else if (quiz.quizMode == 2) {
         addControl(pane, ui::ControlKind::Static, pictureWindowId(question), "", ui::style::border,
@@ -150,10 +153,9 @@ void buildGridBlock(ui::WindowHandle pane, PaneBuild& build, QuizState& quiz, in
                ui::style::staticRight, x0 - 28, answerTop + 2, 27, 17);
 
     if (quiz.revealMode > 1) {
-        ui::WindowHandle comment =
-            addControl(pane, ui::ControlKind::Static, commentLabelId(question),
-                       entry ? entry->comment : "", ui::style::staticCenter, x0, answerTop + 46,
-                       260, 65);
+        ui::WindowHandle comment = addControl(pane, ui::ControlKind::Static,
+                                              commentLabelId(question), entry ? entry->comment : "",
+                                              ui::style::staticCenter, x0, answerTop + 46, 260, 65);
         ui::setFont(comment, ui::stockGuiFont(), true);
         if (quiz.revealMode == 5) {
             char hint[32];
@@ -179,9 +181,9 @@ void buildGridBlock(ui::WindowHandle pane, PaneBuild& build, QuizState& quiz, in
             int top = answerTop + 19 * (k - 1);
             ui::WindowHandle edit =
                 addAnswerEdit(pane, build, quiz, id, x0 + shift, top, width - 59);
-            ui::WindowHandle result = addControl(pane, ui::ControlKind::Static,
-                                                 id + resultLabelOffset, feedback::unanswered,
-                                                 resultLabelStyle, x0 + shift + width - 60, top, 60, 20);
+            ui::WindowHandle result = addControl(
+                pane, ui::ControlKind::Static, id + resultLabelOffset, feedback::unanswered,
+                resultLabelStyle, x0 + shift + width - 60, top, 60, 20);
             ui::setFont(result, ui::stockGuiFont(), true);
             // A question without a second answer: that edit holds "-", is
             // judged right, and is out of sight.
@@ -312,28 +314,18 @@ int answerEditId(const QuizState& quiz, int question, int answer) {
 ui::Result questionPaneProc(ui::WindowHandle pane, const ui::Event& event) {
     QuizState* quiz = currentQuiz();
     switch (event.kind) {
-    case ui::EventKind::InitDialog:
-        buildBlocks(pane, *quiz);
-        return 1;
-    case ui::EventKind::ColourStatic:
-        return answerColour(*quiz, event.control, event);
-    case ui::EventKind::ColourDialog:
-        event.colour->brush = quiz->backgroundBrush;
-        return 1;
-    case ui::EventKind::Size:
-        return resizeQuestionPane(*quiz, pane);
-    case ui::EventKind::VScroll:
-        return scrollVertically(pane, event);
-    case ui::EventKind::HScroll:
-        return scrollHorizontally(pane, event);
-    case ui::EventKind::MouseWheel:
-        return wheelInQuestionPane(pane, event);
+    case ui::EventKind::InitDialog: buildBlocks(pane, *quiz); return 1;
+    case ui::EventKind::ColourStatic: return answerColour(*quiz, event.control, event);
+    case ui::EventKind::ColourDialog: event.colour->brush = quiz->backgroundBrush; return 1;
+    case ui::EventKind::Size: return resizeQuestionPane(*quiz, pane);
+    case ui::EventKind::VScroll: return scrollVertically(pane, event);
+    case ui::EventKind::HScroll: return scrollHorizontally(pane, event);
+    case ui::EventKind::MouseWheel: return wheelInQuestionPane(pane, event);
     case ui::EventKind::Close:
     case ui::EventKind::Destroy:
         if (successBrush != nullptr)
             closePane(pane, *quiz);
         return 0;
-    default:
-        return 0;
+    default: return 0;
     }
 }

@@ -23,8 +23,12 @@ constexpr int answerEditLimit = 55;
 // Box of the question pictures.
 constexpr int pictureBoxSize = 260;
 
-constexpr int pictureWindowId(int question) { return pictureWindowBase + question; }
-constexpr int commentLabelId(int question) { return commentLabelBase + question; }
+constexpr int pictureWindowId(int question) {
+    return pictureWindowBase + question;
+}
+constexpr int commentLabelId(int question) {
+    return commentLabelBase + question;
+}
 // List mode numbers every question 2000; the grid modes 2000 + j.
 int numberLabelId(const QuizState& quiz, int question);
 // List mode has one edit per question: 4000 + j. The grid modes have A:

@@ -35,15 +35,17 @@ void centreOnDesktop(ui::WindowHandle window) {
 
 } // namespace
 
-QuizState* currentQuiz() { return quiz; }
+QuizState* currentQuiz() {
+    return quiz;
+}
 
 ui::Result mainWindowProc(ui::WindowHandle window, const ui::Event& event) {
     switch (event.kind) {
     case ui::EventKind::Create: {
         ui::Rect client = ui::clientRect(window);
-        ui::WindowHandle footer =
-            ui::createControl(window, ui::ControlKind::Static, footerId, quiz->footerText,
-                              ui::style::child | ui::style::visible, 720, client.bottom - 16, 140, 15);
+        ui::WindowHandle footer = ui::createControl(
+            window, ui::ControlKind::Static, footerId, quiz->footerText,
+            ui::style::child | ui::style::visible, 720, client.bottom - 16, 140, 15);
         ui::setFont(footer, ui::stockGuiFont(), true);
         ui::setLargeIcon(window, ui::StockIcon::Question);
         return 0;
@@ -78,15 +80,16 @@ ui::Result mainWindowProc(ui::WindowHandle window, const ui::Event& event) {
         ui::postEvent(quiz->questionPane, scroll);
         return 0;
     }
-    default:
-        return ui::defaultProcedure(window, event);
+    default: return ui::defaultProcedure(window, event);
     }
 }
 
 bool startPlayer(Player& player) {
     if (!ui::registerWindowClass(mainWindowClass, mainWindowProc)) {
-        ui::messageBox("Erreur dans la cr\xE9" "ation de la fen\xEA" "tre principale", "Zorbe",
-                       ui::MessageIcon::Information);
+        ui::messageBox("Erreur dans la cr\xE9"
+                       "ation de la fen\xEA"
+                       "tre principale",
+                       "Zorbe", ui::MessageIcon::Information);
         return false;
     }
     footerBrush = ui::createSolidBrush(ui::rgb(212, 208, 200));

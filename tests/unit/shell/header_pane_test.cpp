@@ -39,7 +39,8 @@ TEST_F(HeaderPaneTest, PictureModeBuildsEveryControlInOrderWithItsTextStyleAndPl
     // Places as created; the first layout then moves the right-hand ones.
     ui::WindowHandle header = this->header();
     const ControlCase expected[] = {
-        {24, ui::ControlKind::Static, "https://zorbe.example", ui::style::staticNotify, 736, 5, 115, 18},
+        {24, ui::ControlKind::Static, "https://zorbe.example", ui::style::staticNotify, 736, 5, 115,
+         18},
         {25, ui::ControlKind::Static, "Par :", 0, 736, 25, 27, 18},
         {26, ui::ControlKind::Static, "Camille", 0, 763, 25, 85, 18},
         {33, ui::ControlKind::Button, "Cacher", ui::style::buttonAutoCheckBox, 666, 5, 65, 18},
@@ -103,11 +104,11 @@ TEST_F(HeaderPaneTest, ResizeKeepsTheRightHandControlsAtTheRightEdge) {
     size.height = 47;
     ui::sendEvent(header(), size);
     const ControlCase expected[] = {
-        {29, {}, "", 0, 110, 3, 450, 18},  {24, {}, "", 0, 666, 0, 115, 18},
-        {25, {}, "", 0, 666, 25, 26, 18},  {26, {}, "", 0, 693, 25, 105, 18},
-        {27, {}, "", 0, 596, 25, 55, 18},  {28, {}, "", 0, 110, 19, 476, 28},
-        {122, {}, "", 0, 655, 0, 1, 50},   {33, {}, "", 0, 596, 0, 85, 18},
-        {32, {}, "", 0, 10, 1, 80, 20},    {121, {}, "", 0, 100, 0, 1, 50},
+        {29, {}, "", 0, 110, 3, 450, 18}, {24, {}, "", 0, 666, 0, 115, 18},
+        {25, {}, "", 0, 666, 25, 26, 18}, {26, {}, "", 0, 693, 25, 105, 18},
+        {27, {}, "", 0, 596, 25, 55, 18}, {28, {}, "", 0, 110, 19, 476, 28},
+        {122, {}, "", 0, 655, 0, 1, 50},  {33, {}, "", 0, 596, 0, 85, 18},
+        {32, {}, "", 0, 10, 1, 80, 20},   {121, {}, "", 0, 100, 0, 1, 50},
     };
     for (const ControlCase& c : expected) {
         expectPlace(memory::placementOf(ui::findControl(header(), c.id)), c.x, c.y, c.width,
@@ -140,9 +141,9 @@ TEST_F(HeaderPaneTest, LabelsAndTheCodeEditShowTheHeaderBrushAndTheLinkIsBlue) {
         bool blueText;
     };
     const ColourCase cases[] = {
-        {24, true, true},   {25, true, false},  {26, true, false},  {28, true, false},
-        {29, true, false},  {30, true, false},  {31, true, false},  {32, true, false},
-        {33, true, false},  {120, false, false}, {121, false, false}, {122, false, false},
+        {24, true, true},  {25, true, false},   {26, true, false},   {28, true, false},
+        {29, true, false}, {30, true, false},   {31, true, false},   {32, true, false},
+        {33, true, false}, {120, false, false}, {121, false, false}, {122, false, false},
     };
     for (const ColourCase& c : cases) {
         ui::ColourReply reply;

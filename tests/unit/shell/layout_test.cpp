@@ -45,10 +45,10 @@ TEST_F(LayoutTest, ScrollCodesMoveTheContentsByWhatTheBarMoved) {
         int expected; // position afterwards
     };
     const ScrollCase cases[] = {
-        {ui::scrollLineDown, 310}, {ui::scrollLineDown, 620}, {ui::scrollLineDown, 705},
-        {ui::scrollLineUp, 395},   {scrollWheelUp, 345},       {scrollWheelDown, 395},
-        {ui::scrollPageUp, 96},    {ui::scrollPageDown, 395},  {ui::scrollTop, 0},
-        {ui::scrollPageUp, 0},     {ui::scrollBottom, 705},    {ui::scrollEnd, 705},
+        {ui::scrollLineDown, 310},      {ui::scrollLineDown, 620}, {ui::scrollLineDown, 705},
+        {ui::scrollLineUp, 395},        {scrollWheelUp, 345},      {scrollWheelDown, 395},
+        {ui::scrollPageUp, 96},         {ui::scrollPageDown, 395}, {ui::scrollTop, 0},
+        {ui::scrollPageUp, 0},          {ui::scrollBottom, 705},   {ui::scrollEnd, 705},
         {ui::scrollThumbPosition, 705},
     };
     for (const ScrollCase& c : cases) {
@@ -120,8 +120,8 @@ TEST_F(HidePassTest, SolvedPicturesHideAndFullRowsCloseUpThenReopen) {
     EXPECT_FALSE(ui::isVisible(control(9902)));
     EXPECT_FALSE(ui::isVisible(control(8002)));
     EXPECT_EQ(editTop(2), before[2] - 200);
-    EXPECT_EQ(memory::placementOf(control(2002)).top + 200,
-              before[2] + 2) << "the number label moves with its answers";
+    EXPECT_EQ(memory::placementOf(control(2002)).top + 200, before[2] + 2)
+        << "the number label moves with its answers";
     EXPECT_EQ(editTop(1), before[1]) << "the rest of the row stays";
     EXPECT_EQ(player.state->hideState[2], 1);
 

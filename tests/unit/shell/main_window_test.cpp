@@ -1,58 +1,10 @@
 // The main window on the in-memory backend: start-up order, geometry, the
 // footer, the wheel, closing and shutdown.
-#include "platform/memory/memory_ui.h"
-#include "platform/resources.h"
-#include "platform/system.h"
-#include "shell/startup.h"
-
-#include <gtest/gtest.h>
-
-#include <cstdio>
-#include <filesystem>
-#include <fstream>
-#include <iterator>
-#include <string>
+#include "shell_fixture.h"
 
 namespace {
 
-class MainWindowTest : public ::testing::Test {
-protected:
-    void SetUp() override {
-        memory::reset();
-        clearResources();
-        directory = std::filesystem::temp_directory_path() /
-                    ("zorbe-main-window-" + std::to_string(::testing::UnitTest::GetInstance()
-                                                               ->random_seed()) +
-                     ::testing::UnitTest::GetInstance()->current_test_info()->name());
-        std::filesystem::create_directories(directory);
-        previous = std::filesystem::current_path();
-        std::filesystem::current_path(directory);
-        overrideModuleFileName("/opt/zorbe/Quiz.exe");
-    }
-
-    void TearDown() override {
-        if (player.state != nullptr)
-            shutDownPlayer(player);
-        overrideModuleFileName(nullptr);
-        std::filesystem::current_path(previous);
-        std::filesystem::remove_all(directory);
-        memory::reset();
-    }
-
-    ui::Rect placement(ui::WindowHandle window) { return memory::placementOf(window); }
-
-    Player player;
-    std::filesystem::path directory;
-    std::filesystem::path previous;
-};
-
-void expectPlacement(const ui::Rect& actual, int x, int y, int width, int height,
-                     const char* what) {
-    EXPECT_EQ(actual.left, x) << what;
-    EXPECT_EQ(actual.top, y) << what;
-    EXPECT_EQ(ui::widthOf(actual), width) << what;
-    EXPECT_EQ(ui::heightOf(actual), height) << what;
-}
+using MainWindowTest = ShellTest;
 
 TEST_F(MainWindowTest, StartUpBuildsTheCentredMainWindowWithItsPanesAndFooter) {
     memory::setDesktop({0, 0, 1280, 1024});
@@ -65,7 +17,7 @@ TEST_F(MainWindowTest, StartUpBuildsTheCentredMainWindowWithItsPanesAndFooter) {
 
     // Outer size 930 × 600, centred: (1280 - 930) / 2 and (1024 - 600) / 2.
     ui::Rect frame = ui::windowRect(window);
-    expectPlacement(frame, 175, 212, 930, 600, "main window");
+    expectPlace(frame, 175, 212, 930, 600, "main window");
     EXPECT_TRUE(ui::isVisible(window));
     EXPECT_EQ(memory::largeIconOf(window), ui::StockIcon::Question);
 
@@ -83,8 +35,9 @@ TEST_F(MainWindowTest, StartUpBuildsTheCentredMainWindowWithItsPanesAndFooter) {
     EXPECT_EQ(children[2], player.state->questionPane);
     EXPECT_TRUE(ui::isVisible(player.state->headerPane));
     EXPECT_TRUE(ui::isVisible(player.state->questionPane));
-    expectPlacement(placement(player.state->questionPane), 5, 50, w - 11, h - 68, "question pane");
-    expectPlacement(placement(player.state->headerPane), 5, 2, w - 11, 49, "header pane");
+    expectPlace(memory::placementOf(player.state->questionPane), 5, 50, w - 11, h - 68,
+                "question pane");
+    expectPlace(memory::placementOf(player.state->headerPane), 5, 2, w - 11, 49, "header pane");
 
     ui::WindowHandle footer = ui::findControl(window, footerId);
     ASSERT_NE(footer, nullptr);
@@ -93,7 +46,7 @@ TEST_F(MainWindowTest, StartUpBuildsTheCentredMainWindowWithItsPanesAndFooter) {
     ui::getText(footer, footerText, sizeof footerText);
     EXPECT_STREQ(footerText, player.state->footerText);
     EXPECT_TRUE(memory::isStockFont(memory::fontOf(footer)));
-    expectPlacement(placement(footer), w - 145, h - 16, 150, 15, "footer");
+    expectPlace(memory::placementOf(footer), w - 145, h - 16, 150, 15, "footer");
 }
 
 TEST_F(MainWindowTest, SizeLaysOutPanesAndFooterUnlessMinimised) {
@@ -103,15 +56,17 @@ TEST_F(MainWindowTest, SizeLaysOutPanesAndFooterUnlessMinimised) {
     size.width = 800;
     size.height = 500;
     ui::sendEvent(window, size);
-    expectPlacement(placement(player.state->questionPane), 5, 50, 789, 432, "question pane");
-    expectPlacement(placement(player.state->headerPane), 5, 2, 789, 49, "header pane");
-    expectPlacement(placement(ui::findControl(window, footerId)), 655, 484, 150, 15, "footer");
+    expectPlace(memory::placementOf(player.state->questionPane), 5, 50, 789, 432, "question pane");
+    expectPlace(memory::placementOf(player.state->headerPane), 5, 2, 789, 49, "header pane");
+    expectPlace(memory::placementOf(ui::findControl(window, footerId)), 655, 484, 150, 15,
+                "footer");
 
     ui::Event minimised{ui::EventKind::Size, ui::sizeMinimized};
     minimised.width = 0;
     minimised.height = 0;
     ui::sendEvent(window, minimised);
-    expectPlacement(placement(player.state->questionPane), 5, 50, 789, 432, "after minimising");
+    expectPlace(memory::placementOf(player.state->questionPane), 5, 50, 789, 432,
+                "after minimising");
 }
 
 TEST_F(MainWindowTest, OnlySingleWheelNotchesBecomeScrollRequests) {
@@ -180,8 +135,9 @@ TEST_F(MainWindowTest, ARefusedWindowClassIsToldAndNothingIsBuilt) {
     memory::failNextRegistration();
     EXPECT_FALSE(startPlayer(player));
     ASSERT_EQ(memory::messages().size(), 1u);
-    EXPECT_EQ(memory::messages()[0].text,
-              "Erreur dans la cr\xE9" "ation de la fen\xEA" "tre principale");
+    EXPECT_EQ(memory::messages()[0].text, "Erreur dans la cr\xE9"
+                                          "ation de la fen\xEA"
+                                          "tre principale");
     EXPECT_EQ(memory::messages()[0].caption, "Zorbe");
     EXPECT_EQ(memory::messages()[0].icon, ui::MessageIcon::Information);
     EXPECT_TRUE(memory::topLevelWindows().empty());

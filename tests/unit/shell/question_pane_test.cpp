@@ -84,13 +84,13 @@ TEST_F(QuestionPaneTest, PictureGridPlacesBlocksThreeToARow) {
     const BlockCase cases[] = {{1, 46, 15}, {2, 336, 15}, {3, 626, 15}, {4, 46, 85}};
     for (const BlockCase& c : cases) {
         std::string block = "question " + std::to_string(c.question);
-        expectPlace(memory::placementOf(control(9900 + c.question)), c.x0, c.answerTop - 10, 260,
-                    0, block + " picture");
-        EXPECT_EQ(memory::styleOf(control(9900 + c.question)),
-                  shown | ui::style::border | ui::style::staticBitmap |
-                      ui::style::staticCenterImage);
-        expectPlace(memory::placementOf(control(2000 + c.question)), c.x0 - 28, c.answerTop + 2,
-                    27, 17, block + " number");
+        expectPlace(memory::placementOf(control(9900 + c.question)), c.x0, c.answerTop - 10, 260, 0,
+                    block + " picture");
+        EXPECT_EQ(memory::styleOf(control(9900 + c.question)), shown | ui::style::border |
+                                                                   ui::style::staticBitmap |
+                                                                   ui::style::staticCenterImage);
+        expectPlace(memory::placementOf(control(2000 + c.question)), c.x0 - 28, c.answerTop + 2, 27,
+                    17, block + " number");
         expectPlace(memory::placementOf(control(4000 + c.question)), c.x0, c.answerTop, 260, 20,
                     block + " edit");
         expectPlace(memory::placementOf(control(5000 + c.question)), c.x0, c.answerTop + 19, 260,
@@ -154,9 +154,14 @@ TEST_F(QuestionPaneTest, ResultLabelsAreColouredByTheirFeedback) {
         ui::Colour brush;
     };
     const ColourCase cases[] = {
-        {"BRAVO", true, ui::rgb(0, 255, 0)},         {"FAUX", true, ui::rgb(255, 0, 0)},
-        {"Anagramme", true, ui::rgb(255, 100, 0)},   {"?", false, 0},
-        {"Presque", true, ui::rgb(255, 203, 38)},    {"y a de l'id\xE9" "e", true, ui::rgb(255, 203, 38)},
+        {"BRAVO", true, ui::rgb(0, 255, 0)},
+        {"FAUX", true, ui::rgb(255, 0, 0)},
+        {"Anagramme", true, ui::rgb(255, 100, 0)},
+        {"?", false, 0},
+        {"Presque", true, ui::rgb(255, 203, 38)},
+        {"y a de l'id\xE9"
+         "e",
+         true, ui::rgb(255, 203, 38)},
     };
     for (const ColourCase& c : cases) {
         ui::setText(control(5001), c.text);
