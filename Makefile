@@ -37,7 +37,8 @@ asan: bootstrap
 	@ctest --test-dir build/asan -j $(JOBS) --output-on-failure
 
 bench: build
-	@echo "bench: nothing yet"
+	@cmake --build --preset native --target zorbe-bench -j $(JOBS)
+	@scripts/bench $(NATIVE)
 
 fuzz: bootstrap
 	@echo "fuzz: nothing yet"

@@ -23,3 +23,13 @@ if(ZORBE_GUI)
         COMMENT "Packing the demo quiz into zorbe-demo")
     add_custom_target(demo ALL DEPENDS ${CMAKE_BINARY_DIR}/zorbe-demo)
 endif()
+
+# Benchmarks: make bench.
+find_package(benchmark QUIET)
+find_package(PNG QUIET)
+if(benchmark_FOUND AND PNG_FOUND)
+    file(GLOB ZORBE_BENCH_SOURCES CONFIGURE_DEPENDS bench/*.cpp)
+    add_executable(zorbe-bench EXCLUDE_FROM_ALL ${ZORBE_BENCH_SOURCES})
+    target_link_libraries(zorbe-bench PRIVATE zorbe_core zorbe_memory benchmark::benchmark PNG::PNG)
+    target_include_directories(zorbe-bench SYSTEM PRIVATE ${CMAKE_BINARY_DIR}/third_party)
+endif()
