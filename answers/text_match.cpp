@@ -1,5 +1,7 @@
 #include "answers/text_match.h"
 
+#include <algorithm>
+
 namespace {
 
 // Length of a text, counting no further than a field can hold.
@@ -62,14 +64,15 @@ int editDistance(const char* a, const char* b) {
     for (size_t j = 0; j <= n; ++j)
         distanceTable[0][j] = static_cast<int>(j);
     for (size_t i = 1; i <= m; ++i) {
+        const int* above = distanceTable[i - 1];
+        int* row = distanceTable[i];
+        const char letter = a[i - 1];
+        int left = row[0];
         for (size_t j = 1; j <= n; ++j) {
-            int cost = a[i - 1] == b[j - 1] ? 0 : 1;
-            int best = distanceTable[i - 1][j] + 1;
-            if (distanceTable[i][j - 1] + 1 < best)
-                best = distanceTable[i][j - 1] + 1;
-            if (distanceTable[i - 1][j - 1] + cost < best)
-                best = distanceTable[i - 1][j - 1] + cost;
-            distanceTable[i][j] = best;
+            int cost = letter == b[j - 1] ? 0 : 1;
+            int best = std::min(above[j], left) + 1;
+            left = std::min(best, above[j - 1] + cost);
+            row[j] = left;
         }
     }
     return distanceTable[m][n];
