@@ -50,6 +50,7 @@ constexpr int codeLengthLongestCode = 7;
 // symbol list.
 struct PngHuffman {
     int longest;
+    int shortest; // no code is shorter; longest + 1 when there is none
     int first[maxCodeLength + 1];
     int count[maxCodeLength + 1];
     int offset[maxCodeLength + 1];
@@ -101,9 +102,18 @@ struct Inflater {
     uint8_t* outEnd;
 };
 
-int readBit(Inflater& s) {
+// The common case, a byte left in the current chunk, stays inline.
+inline uint8_t nextByte(PngStream& stream) {
+    if (stream.bytesLeft != 0) {
+        --stream.bytesLeft;
+        return *stream.position++;
+    }
+    return pngNextStreamByte(stream);
+}
+
+inline int readBit(Inflater& s) {
     if (s.bitCount == 0) {
-        s.bitBuffer = pngNextStreamByte(s.stream);
+        s.bitBuffer = nextByte(s.stream);
         s.bitCount = 8;
     }
     const int bit = s.bitBuffer & 1;
@@ -112,11 +122,16 @@ int readBit(Inflater& s) {
     return bit;
 }
 
-// A field of n bits, least significant bit first.
+// A field of n bits (at most 16), least significant bit first. Whole bytes
+// are taken into the bit buffer, which then holds at most 23 bits.
 uint32_t readBits(Inflater& s, int n) {
-    uint32_t value = 0;
-    for (int i = 0; i < n; ++i)
-        value |= static_cast<uint32_t>(readBit(s)) << i;
+    while (s.bitCount < n) {
+        s.bitBuffer |= static_cast<uint32_t>(nextByte(s.stream)) << s.bitCount;
+        s.bitCount += 8;
+    }
+    const uint32_t value = s.bitBuffer & ((1u << n) - 1);
+    s.bitBuffer >>= n;
+    s.bitCount -= n;
     return value;
 }
 
@@ -132,6 +147,7 @@ void dropBits(Inflater& s) {
 int pngBuildCode(PngHuffman& code, const uint8_t* lengths, const int* count, int symbolCount,
                  int longest) {
     code.longest = longest;
+    code.shortest = longest + 1;
     int left = 1;
     int first = 0;
     int offset = 0;
@@ -150,6 +166,9 @@ int pngBuildCode(PngHuffman& code, const uint8_t* lengths, const int* count, int
                 return left;
         }
     }
+    code.shortest = 1;
+    while (code.shortest <= longest && code.count[code.shortest] == 0)
+        ++code.shortest;
     int next[maxCodeLength + 1];
     std::memcpy(next, code.offset, sizeof next);
     for (int symbol = 0; symbol < symbolCount; ++symbol) {
@@ -161,13 +180,40 @@ int pngBuildCode(PngHuffman& code, const uint8_t* lengths, const int* count, int
 
 // One symbol, or -1 for a bit pattern the code does not define.
 int decodeSymbol(Inflater& s, const PngHuffman& code) {
+    // The bit buffer is worked on in locals: this loop is where inflating
+    // spends its time.
+    uint32_t bits = s.bitBuffer;
+    int left = s.bitCount;
     int value = 0;
-    for (int length = 1; length <= code.longest; ++length) {
-        value = value * 2 + readBit(s);
-        const int index = value - code.first[length];
-        if (index < code.count[length])
-            return code.symbols[code.offset[length] + index];
+    // No code is shorter than the shortest: its leading bits need no test.
+    for (int length = 1; length < code.shortest; ++length) {
+        if (left == 0) {
+            bits = nextByte(s.stream);
+            left = 8;
+        }
+        value = value * 2 + static_cast<int>(bits & 1);
+        bits >>= 1;
+        --left;
     }
+    for (int length = code.shortest; length <= code.longest; ++length) {
+        if (left == 0) {
+            bits = nextByte(s.stream);
+            left = 8;
+        }
+        value = value * 2 + static_cast<int>(bits & 1);
+        bits >>= 1;
+        --left;
+        // Codes of this length start at first[length]; shorter codes were
+        // ruled out, so value is never below it.
+        const int index = value - code.first[length];
+        if (index < code.count[length]) {
+            s.bitBuffer = bits;
+            s.bitCount = left;
+            return code.symbols[code.offset[length] + index];
+        }
+    }
+    s.bitBuffer = bits;
+    s.bitCount = left;
     return -1;
 }
 
