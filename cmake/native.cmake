@@ -13,15 +13,24 @@ if(ZORBE_GUI)
     target_link_libraries(zorbe PRIVATE zorbe_core zorbe_fltk)
 endif()
 
-# The player with the demo quiz packed in: what `make run` opens.
+# The players with the demo quizzes packed in: zorbe-demo, the picture quiz
+# that `make run` opens, and zorbe-demo-list, the quiz of question texts.
+# The pictures are drawn by resources/demo/make-pictures and kept in the
+# repository, so packing needs nothing but the tool.
 if(ZORBE_GUI)
-    set(demo_source ${CMAKE_SOURCE_DIR}/resources/demo/demo.toml)
-    add_custom_command(OUTPUT ${CMAKE_BINARY_DIR}/zorbe-demo
-        COMMAND zorbe-tool pack ${demo_source} -o ${CMAKE_BINARY_DIR}/zorbe-demo
-                --player $<TARGET_FILE:zorbe>
-        DEPENDS zorbe zorbe-tool ${demo_source}
-        COMMENT "Packing the demo quiz into zorbe-demo")
-    add_custom_target(demo ALL DEPENDS ${CMAKE_BINARY_DIR}/zorbe-demo)
+    file(GLOB demo_pictures CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/resources/demo/pictures/*)
+    function(zorbe_pack_demo player quiz)
+        set(source ${CMAKE_SOURCE_DIR}/resources/demo/${quiz})
+        add_custom_command(OUTPUT ${CMAKE_BINARY_DIR}/${player}
+            COMMAND zorbe-tool pack ${source} -o ${CMAKE_BINARY_DIR}/${player}
+                    --player $<TARGET_FILE:zorbe>
+            DEPENDS zorbe zorbe-tool ${source} ${demo_pictures}
+            COMMENT "Packing ${quiz} into ${player}")
+    endfunction()
+    zorbe_pack_demo(zorbe-demo demo.toml)
+    zorbe_pack_demo(zorbe-demo-list list.toml)
+    add_custom_target(demo ALL DEPENDS ${CMAKE_BINARY_DIR}/zorbe-demo
+                                       ${CMAKE_BINARY_DIR}/zorbe-demo-list)
 endif()
 
 # Benchmarks: make bench.
@@ -32,4 +41,21 @@ if(benchmark_FOUND AND PNG_FOUND)
     add_executable(zorbe-bench EXCLUDE_FROM_ALL ${ZORBE_BENCH_SOURCES})
     target_link_libraries(zorbe-bench PRIVATE zorbe_core zorbe_memory benchmark::benchmark PNG::PNG)
     target_include_directories(zorbe-bench SYSTEM PRIVATE ${CMAKE_BINARY_DIR}/third_party)
+endif()
+
+# The clip demos: zorbe-demo-audio (beeps to count) and zorbe-demo-video
+# (squares to count). The clips are made by resources/demo/make-clips and
+# kept in the repository, so packing needs nothing but the tool.
+if(ZORBE_GUI)
+    file(GLOB demo_clips CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/resources/demo/clips/*)
+    foreach(kind audio video)
+        set(source ${CMAKE_SOURCE_DIR}/resources/demo/${kind}.toml)
+        add_custom_command(OUTPUT ${CMAKE_BINARY_DIR}/zorbe-demo-${kind}
+            COMMAND zorbe-tool pack ${source} -o ${CMAKE_BINARY_DIR}/zorbe-demo-${kind}
+                    --player $<TARGET_FILE:zorbe>
+            DEPENDS zorbe zorbe-tool ${source} ${demo_clips}
+            COMMENT "Packing ${kind}.toml into zorbe-demo-${kind}")
+    endforeach()
+    add_custom_target(demo-clips ALL DEPENDS ${CMAKE_BINARY_DIR}/zorbe-demo-audio
+                                             ${CMAKE_BINARY_DIR}/zorbe-demo-video)
 endif()

@@ -7,6 +7,7 @@
 #include <cstring>
 #include <new>
 #include <string>
+#include <vector>
 
 namespace {
 
@@ -19,19 +20,14 @@ constexpr const char* lineEnd = "\r\n";
 // Room for the program's full path, as the platform gives it.
 constexpr int modulePathCapacity = 4096;
 
-// Reads the whole file; false when it cannot be opened or read.
+// Reads the whole file; false when it cannot be opened or read, when it is
+// not a plain file (a pipe or a device planted under its name would hold
+// the player at start-up, or never end), or when it is larger than any the
+// player writes by far, as a file that cannot be mapped is where the whole
+// file is mapped.
 bool readFile(const char* name, std::unique_ptr<uint8_t[]>& contents, size_t& size) {
-    std::FILE* file = std::fopen(name, "rb");
-    if (!file)
-        return false;
-    std::string bytes;
-    char chunk[4096];
-    size_t got = 0;
-    while ((got = std::fread(chunk, 1, sizeof chunk, file)) > 0)
-        bytes.append(chunk, got);
-    bool failed = std::ferror(file) != 0;
-    std::fclose(file);
-    if (failed || bytes.empty())
+    std::vector<uint8_t> bytes;
+    if (!readFileContents(name, maxProgressFileSize, bytes) || bytes.empty())
         return false;
     contents.reset(new (std::nothrow) uint8_t[bytes.size()]);
     if (!contents)

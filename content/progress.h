@@ -38,8 +38,13 @@ struct ProgressReader {
     size_t position = 0;
 };
 
+// The largest progress file read: a saved one holds at most 192 lines of
+// 259 characters. A larger file is taken as unreadable.
+constexpr size_t maxProgressFileSize = size_t{16} << 20;
+
 // A missing, unreadable or empty file gives a reader without contents, whose
-// every line is empty.
+// every line is empty; so does anything but a plain file (a folder, a pipe,
+// a device) and a file above maxProgressFileSize.
 void openProgress(ProgressReader& reader);
 
 // The next line, cut to 55 characters, into line with a terminating zero.

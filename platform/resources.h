@@ -18,6 +18,10 @@ struct ResourceBytes {
 // The bytes stay valid until the table is changed or the program ends.
 ResourceBytes findResource(const char* type, int id);
 
+// Whether the program lists the resource at all, even without any bytes to
+// give: such a resource is a damaged one rather than a missing one.
+bool resourceExists(const char* type, int id);
+
 // Resources are read-only and live as long as the program: releasing one is
 // a formality kept for symmetry with the platform's own interface.
 void releaseResource(ResourceBytes resource);

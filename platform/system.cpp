@@ -29,6 +29,15 @@ int copyPath(const char* path, size_t length, char* buffer, int capacity) {
 // Attempts at finding an unused name for the new file before giving up.
 constexpr int temporaryNameAttempts = 100;
 
+// The step at which tests make replacements fail; replaceStepNone in the
+// program.
+int failingStep = replaceStepNone;
+
+// How many of size bytes get written before a write fails on purpose.
+size_t bytesBeforeFailure(size_t size) {
+    return failingStep == replaceStepWrite ? size / 2 : size;
+}
+
 std::string temporaryName(const char* path, int attempt) {
 #ifdef _WIN32
     unsigned long process = GetCurrentProcessId();
@@ -44,6 +53,8 @@ std::string temporaryName(const char* path, int attempt) {
 
 bool writeNewFile(const std::string& name, const uint8_t* data, size_t size, bool& nameTaken) {
     nameTaken = false;
+    if (failingStep == replaceStepCreate)
+        return false;
     HANDLE file = CreateFileA(name.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
                               FILE_ATTRIBUTE_NORMAL, nullptr);
     if (file == INVALID_HANDLE_VALUE) {
@@ -51,6 +62,8 @@ bool writeNewFile(const std::string& name, const uint8_t* data, size_t size, boo
         nameTaken = error == ERROR_FILE_EXISTS || error == ERROR_ALREADY_EXISTS;
         return false;
     }
+    const bool failWrite = failingStep == replaceStepWrite;
+    size = bytesBeforeFailure(size);
     bool written = true;
     while (written && size > 0) {
         DWORD chunk = size > 0x40000000u ? 0x40000000u : static_cast<DWORD>(size);
@@ -59,7 +72,7 @@ bool writeNewFile(const std::string& name, const uint8_t* data, size_t size, boo
         data += chunk;
         size -= chunk;
     }
-    written = written && FlushFileBuffers(file);
+    written = written && !failWrite && failingStep != replaceStepFlush && FlushFileBuffers(file);
     CloseHandle(file);
     if (!written)
         DeleteFileA(name.c_str());
@@ -67,6 +80,8 @@ bool writeNewFile(const std::string& name, const uint8_t* data, size_t size, boo
 }
 
 bool moveOver(const std::string& from, const char* to) {
+    if (failingStep == replaceStepRename)
+        return false;
     return MoveFileExA(from.c_str(), to, MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH);
 }
 
@@ -74,10 +89,34 @@ void removeFile(const std::string& name) {
     DeleteFileA(name.c_str());
 }
 
+bool readPlainFile(const char* path, size_t limit, std::vector<uint8_t>& bytes) {
+    HANDLE file = CreateFileA(path, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                              FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file == INVALID_HANDLE_VALUE)
+        return false;
+    LARGE_INTEGER size;
+    bool read = GetFileType(file) == FILE_TYPE_DISK && GetFileSizeEx(file, &size) &&
+                static_cast<unsigned long long>(size.QuadPart) <= limit;
+    if (read) {
+        bytes.resize(static_cast<size_t>(size.QuadPart));
+        size_t done = 0;
+        while (read && done < bytes.size()) {
+            DWORD got = 0;
+            const DWORD want = static_cast<DWORD>(bytes.size() - done);
+            read = ReadFile(file, bytes.data() + done, want, &got, nullptr) && got > 0;
+            done += got;
+        }
+    }
+    CloseHandle(file);
+    return read;
+}
+
 #else
 
 bool writeNewFile(const std::string& name, const uint8_t* data, size_t size, bool& nameTaken) {
     nameTaken = false;
+    if (failingStep == replaceStepCreate)
+        return false;
     // The usual permissions of a new file (0666 less the umask), as a file
     // created in place would have.
     int file = open(name.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
@@ -85,6 +124,8 @@ bool writeNewFile(const std::string& name, const uint8_t* data, size_t size, boo
         nameTaken = errno == EEXIST;
         return false;
     }
+    const bool failWrite = failingStep == replaceStepWrite;
+    size = bytesBeforeFailure(size);
     bool written = true;
     while (written && size > 0) {
         ssize_t done = write(file, data, size);
@@ -97,7 +138,7 @@ bool writeNewFile(const std::string& name, const uint8_t* data, size_t size, boo
         }
     }
     // The new contents must be on disk before they replace the old ones.
-    written = written && fsync(file) == 0;
+    written = written && !failWrite && failingStep != replaceStepFlush && fsync(file) == 0;
     written = close(file) == 0 && written;
     if (!written)
         unlink(name.c_str());
@@ -105,11 +146,40 @@ bool writeNewFile(const std::string& name, const uint8_t* data, size_t size, boo
 }
 
 bool moveOver(const std::string& from, const char* to) {
+    if (failingStep == replaceStepRename)
+        return false;
     return rename(from.c_str(), to) == 0;
 }
 
 void removeFile(const std::string& name) {
     unlink(name.c_str());
+}
+
+bool readPlainFile(const char* path, size_t limit, std::vector<uint8_t>& bytes) {
+    // Opening without waiting: a pipe would otherwise hold the open until a
+    // writer comes. The file's kind is then asked of what was opened.
+    int file = open(path, O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    if (file < 0)
+        return false;
+    struct stat status;
+    bool read = fstat(file, &status) == 0 && S_ISREG(status.st_mode) &&
+                static_cast<unsigned long long>(status.st_size) <= limit;
+    if (read)
+        bytes.resize(static_cast<size_t>(status.st_size));
+    size_t done = 0;
+    while (read && done < bytes.size()) {
+        ssize_t got = ::read(file, bytes.data() + done, bytes.size() - done);
+        if (got < 0 && errno == EINTR)
+            continue;
+        // A file that shrank since it was measured ends where it ends.
+        if (got == 0)
+            bytes.resize(done);
+        read = got >= 0;
+        if (got > 0)
+            done += static_cast<size_t>(got);
+    }
+    close(file);
+    return read;
 }
 
 #endif
@@ -163,4 +233,19 @@ bool replaceFileContents(const char* path, const uint8_t* data, size_t size) {
         return false;
     }
     return false;
+}
+
+bool readFileContents(const char* path, size_t limit, std::vector<uint8_t>& bytes) {
+    bytes.clear();
+    if (!path || !*path)
+        return false;
+    if (!readPlainFile(path, limit, bytes)) {
+        bytes.clear();
+        return false;
+    }
+    return true;
+}
+
+void failReplaceStepForTesting(int step) {
+    failingStep = step;
 }

@@ -4,6 +4,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <vector>
 
 // Copies the full path of the running program into buffer with a
 // terminating zero and returns its length; 0 when it cannot be found or does
@@ -19,3 +20,21 @@ void overrideModuleFileName(const char* path);
 // the old one's place. False when anything fails; the old file is then
 // untouched and the new one removed.
 bool replaceFileContents(const char* path, const uint8_t* data, size_t size);
+
+// Reads the whole of the plain file at path into bytes. False, with bytes
+// empty, when there is no such file, when it is anything but a plain file
+// (a folder, a pipe, a device: reading one could wait for a writer or never
+// end), when it holds more than limit bytes, or when it cannot be read.
+bool readFileContents(const char* path, size_t limit, std::vector<uint8_t>& bytes);
+
+// Test hook, not for the program: makes every following replacement fail at
+// one step, as a full disk, a failing device or a crash would, until called
+// again with replaceStepNone.
+enum ReplaceStep : int {
+    replaceStepNone = 0,
+    replaceStepCreate = 1, // the new file cannot be created
+    replaceStepWrite = 2,  // writing stops after half of the bytes
+    replaceStepFlush = 3,  // the bytes cannot be brought to the disk
+    replaceStepRename = 4, // the new file cannot take the old one's place
+};
+void failReplaceStepForTesting(int step);

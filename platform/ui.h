@@ -6,6 +6,7 @@
 // backend converts them at its own edge only.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 
 namespace ui {
@@ -183,6 +184,9 @@ int getText(WindowHandle window, char* buffer, int capacity);
 void setEditLimit(WindowHandle edit, int characters);
 void setEditSelection(WindowHandle edit, int from, int to);
 bool isChecked(WindowHandle checkBox);
+// Shows the player's own icon resource iconId (1004 play, 1005 stop) on a
+// button made with buttonIcon, in place of a text.
+void setButtonIcon(WindowHandle button, int iconId);
 
 // --- Geometry and visibility ---------------------------------------------
 
@@ -235,6 +239,18 @@ bool bitmapSize(BitmapHandle bitmap, int& width, int& height);
 BitmapHandle setStaticBitmap(WindowHandle window, BitmapHandle bitmap);
 BitmapHandle staticBitmap(WindowHandle window);
 
+// The platform's picture loader: a whole JPEG, GIF (its first frame) or BMP
+// file made into a new bitmap of the picture's own size, owned by the
+// caller. Null, silently, for bytes it cannot read; PNG files are never read
+// here, they go to the player's own decoder. A platform that can read a
+// picture but not copy it into a bitmap says so itself before giving null.
+BitmapHandle decodePicture(const uint8_t* bytes, size_t size);
+// A new bitmap of width × height holding source's picture stretched over
+// it, as the screen's halftone stretch does: reductions average, and
+// enlargements are smooth. Source stays the caller's. Null for a null
+// source or a bitmap that cannot be made.
+BitmapHandle stretchBitmap(BitmapHandle source, int width, int height);
+
 // --- Scroll bars ----------------------------------------------------------
 
 enum class ScrollBar { Horizontal, Vertical };
@@ -276,7 +292,7 @@ void postQuit(int exitCode);
 
 // --- Shell services -------------------------------------------------------
 
-enum class MessageIcon { None, Information };
+enum class MessageIcon { None, Information, Error };
 // A message box without an owner window and with an OK button.
 void messageBox(const char* text, const char* caption, MessageIcon icon = MessageIcon::None);
 // Opens text with the desktop's default handler (the verb "open").

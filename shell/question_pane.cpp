@@ -5,6 +5,7 @@
 #include "answers/judge.h"
 #include "answers/text_match.h"
 #include "content/progress.h"
+#include "media/clip.h"
 #include "media/picture.h"
 #include "shell/layout.h"
 #include "shell/startup.h"
@@ -26,6 +27,9 @@ constexpr int gridColumnWidth = 290;
 // Bottom of a grid row below its answer line, without and with comments.
 constexpr int gridRowBottom = 60;
 constexpr int gridRowBottomWithComment = 140;
+// The player's play and stop icons.
+constexpr int playIconId = 1004;
+constexpr int stopIconId = 1005;
 
 // Owned by the pane from its initialisation to its closing.
 ui::BrushHandle successBrush = nullptr;
@@ -106,7 +110,9 @@ void loadRowPictures(PaneBuild& build, int firstQuestion) {
     }
 }
 
-void buildGridBlock(ui::WindowHandle pane, PaneBuild& build, QuizState& quiz, int question) {
+// False when the block's player cannot be made: the pane then ends with
+// this block, its clip window the last thing built.
+bool buildGridBlock(ui::WindowHandle pane, PaneBuild& build, QuizState& quiz, int question) {
     const QuestionEntry* entry = questionAt(quiz, question - 1);
     const int answers = answersOf(quiz);
     const int column = (question - 1) % 3;
@@ -130,13 +136,12 @@ void buildGridBlock(ui::WindowHandle pane, PaneBuild& build, QuizState& quiz, in
                    x0 + (pictureBoxSize - pictureWidth) / 2,
                    y + (build.rowHeight - pictureHeight) / 2, pictureWidth, pictureHeight);
         answerTop = y + build.rowHeight + 10;
-    } else if (quiz.quizMode == 2) {
-        addControl(pane, ui::ControlKind::Static, pictureWindowId(question), "", ui::style::border,
-                   x0, y, 0, 0);
     } else {
-        addControl(pane, ui::ControlKind::Static, pictureWindowId(question), "", ui::style::border,
-                   x0, y, 260, 200);
-        answerTop = y + 210;
+        // The clip window (none to see for audio) and its player.
+        if (!createClipHost(quiz, pane, question, x0, y))
+            return false;
+        if (quiz.quizMode == 3)
+            answerTop = y + 210;
     }
 
     if (answers == 2 && column == 0) {
@@ -197,20 +202,26 @@ void buildGridBlock(ui::WindowHandle pane, PaneBuild& build, QuizState& quiz, in
     }
 
     if (quiz.quizMode == 2 || quiz.quizMode == 3) {
-        addControl(pane, ui::ControlKind::Button, playButtonBase + question, "",
-                   ui::style::tabStop | ui::style::buttonIcon | ui::style::buttonDefPush, x0,
-                   answerTop, 20, 20);
-        addControl(pane, ui::ControlKind::Button, stopButtonBase + question, "",
-                   ui::style::tabStop | ui::style::buttonIcon | ui::style::buttonDefPush, x0,
-                   answerTop + 20, 20, 19);
+        ui::WindowHandle play =
+            addControl(pane, ui::ControlKind::Button, playButtonBase + question, "",
+                       ui::style::tabStop | ui::style::buttonIcon | ui::style::buttonDefPush, x0,
+                       answerTop, 20, 20);
+        ui::setButtonIcon(play, playIconId);
+        ui::WindowHandle stop =
+            addControl(pane, ui::ControlKind::Button, stopButtonBase + question, "",
+                       ui::style::tabStop | ui::style::buttonIcon | ui::style::buttonDefPush, x0,
+                       answerTop + 20, 20, 19);
+        ui::setButtonIcon(stop, stopIconId);
     }
 
     if (quiz.quizMode == 1) {
         ui::WindowHandle picture = ui::findControl(pane, pictureWindowId(question));
-        if (ui::staticBitmap(picture) == nullptr && build.rowPictures[column] != nullptr) {
+        // A restored answer may have put the answer picture there already.
+        if (ui::staticBitmap(picture) == nullptr)
             ui::setStaticBitmap(picture, build.rowPictures[column]);
-            build.rowPictures[column] = nullptr;
-        }
+        else
+            ui::deleteBitmap(build.rowPictures[column]);
+        build.rowPictures[column] = nullptr;
     }
 
     int bottom = answerTop + (quiz.revealMode > 1 ? gridRowBottomWithComment : gridRowBottom);
@@ -220,6 +231,7 @@ void buildGridBlock(ui::WindowHandle pane, PaneBuild& build, QuizState& quiz, in
     }
     if (column == 2)
         build.rowTop = bottom;
+    return true;
 }
 
 void buildBlocks(ui::WindowHandle pane, QuizState& quiz) {
@@ -235,10 +247,15 @@ void buildBlocks(ui::WindowHandle pane, QuizState& quiz) {
     quiz.answerFont = ui::createFont(answerRecord);
 
     for (int question = 1; question <= quiz.questionCount; ++question) {
-        if (quiz.quizMode == 0)
+        if (quiz.quizMode == 0) {
             buildListBlock(pane, build, quiz, question);
-        else if (quiz.quizMode >= 1 && quiz.quizMode <= 3)
-            buildGridBlock(pane, build, quiz, question);
+        } else if (quiz.quizMode >= 1 && quiz.quizMode <= 3) {
+            // Without a player for this block, the questions after it get
+            // none; what was built is still finished off below, so the
+            // progress file is let go and the built blocks scroll.
+            if (!buildGridBlock(pane, build, quiz, question))
+                break;
+        }
     }
     quiz.contentWidth += answersOf(quiz) == 2 ? 80 : 20;
 
@@ -297,6 +314,19 @@ void closePane(ui::WindowHandle pane, const QuizState& quiz) {
         ui::WindowHandle picture = ui::findControl(pane, pictureWindowId(question));
         ui::deleteBitmap(ui::setStaticBitmap(picture, nullptr));
     }
+    // The clip file written last is the pane's to remove.
+    deleteLastClipFile();
+}
+
+// The play and stop buttons of the clip blocks; clicks only.
+ui::Result clipButton(const QuizState& quiz, const ui::Event& event) {
+    if ((quiz.quizMode != 2 && quiz.quizMode != 3) || event.code != ui::notifyClicked)
+        return 0;
+    if (event.id > playButtonBase && event.id <= playButtonBase + maxQuestions)
+        playQuestionClip(quiz, event.id - playButtonBase);
+    else if (event.id > stopButtonBase && event.id <= stopButtonBase + maxQuestions)
+        stopCurrentClip();
+    return 0;
 }
 
 } // namespace
@@ -321,6 +351,7 @@ ui::Result questionPaneProc(ui::WindowHandle pane, const ui::Event& event) {
     case ui::EventKind::VScroll: return scrollVertically(pane, event);
     case ui::EventKind::HScroll: return scrollHorizontally(pane, event);
     case ui::EventKind::MouseWheel: return wheelInQuestionPane(pane, event);
+    case ui::EventKind::Command: return clipButton(*quiz, event);
     case ui::EventKind::Close:
     case ui::EventKind::Destroy:
         if (successBrush != nullptr)

@@ -2,6 +2,7 @@
 
 #include "content/content_loader.h"
 #include "content/progress.h"
+#include "media/clip.h"
 #include "shell/header_pane.h"
 #include "shell/question_pane.h"
 
@@ -95,6 +96,7 @@ bool startPlayer(Player& player) {
     footerBrush = ui::createSolidBrush(ui::rgb(212, 208, 200));
     quiz = new QuizState;
     loadContent(*quiz);
+    mediaStartup(*quiz);
 
     ui::WindowHandle window =
         ui::createMainWindow(mainWindowClass, quiz->title, mainWindowWidth, mainWindowHeight);
@@ -117,6 +119,9 @@ bool startPlayer(Player& player) {
 void shutDownPlayer(Player& player) {
     ui::destroyWindow(player.state->questionPane);
     ui::destroyWindow(player.state->headerPane);
+    // In the clip modes this also takes the main window, before the media
+    // host goes.
+    mediaShutdown(*player.state, player.mainWindow);
     ui::deleteBrush(player.footerBrush);
     delete player.state;
     quiz = nullptr;

@@ -392,9 +392,11 @@ bool inflateStream(Inflater& s) {
         if (!ok)
             return false;
     }
-    // The Adler-32 trailer is read but not compared with the output.
+    // The Adler-32 trailer is read but not compared with the output; it is
+    // read in halves, as fields are at most 16 bits.
     dropBits(s);
-    readBits(s, 32);
+    readBits(s, 16);
+    readBits(s, 16);
     return true;
 }
 

@@ -4,6 +4,8 @@
 // player's home platform); controls are FLTK widgets that hand their
 // events to the shell's procedures. Texts cross into FLTK as UTF-8.
 #include "platform/codepage.h"
+#include "platform/fltk/fltk_internal.h"
+#include "platform/pixels.h"
 #include "platform/ui.h"
 
 #include <FL/Fl.H>
@@ -12,6 +14,7 @@
 #include <FL/Fl_Check_Button.H>
 #include <FL/Fl_Double_Window.H>
 #include <FL/Fl_Input.H>
+#include <FL/Fl_RGB_Image.H>
 #include <FL/Fl_Scrollbar.H>
 #include <FL/Fl_Window.H>
 #include <FL/filename.H>
@@ -50,6 +53,10 @@ struct Window {
     // Set by the built-in procedure when an event reaches it: FLTK then does
     // what it would have done with the key.
     bool passOn = false;
+    int icon = 0; // the icon resource a button shows
+    // Called as the window is destroyed (fltk::whenDestroyed).
+    void (*destroyHook)(void*) = nullptr;
+    void* destroyData = nullptr;
 };
 
 struct Font {
@@ -66,6 +73,10 @@ struct Brush {
 struct Bitmap {
     BitmapInfo info;
     std::vector<uint8_t> bits;
+    // What a picture window draws, made from the bits the first time it is
+    // drawn: red, green, blue rows top-down, and the image over them.
+    std::vector<uint8_t> rgb;
+    Fl_RGB_Image* image = nullptr;
 };
 
 } // namespace ui
@@ -195,6 +206,27 @@ int virtualKey(int flKey) {
     }
 }
 
+// The image a bitmap is drawn as; null for a bitmap that cannot be read.
+// Bitmaps do not change once made, so the image is made once.
+Fl_RGB_Image* imageOf(Bitmap* bitmap) {
+    if (bitmap == nullptr || desk().bitmaps.count(bitmap) == 0)
+        return nullptr;
+    if (bitmap->image != nullptr)
+        return bitmap->image;
+    PixelImage pixels;
+    if (!bitmapPixels(bitmap->info, bitmap->bits.data(), pixels))
+        return nullptr;
+    const size_t count = static_cast<size_t>(pixels.width) * static_cast<size_t>(pixels.height);
+    bitmap->rgb.resize(count * 3);
+    for (size_t i = 0; i < count; ++i) {
+        bitmap->rgb[i * 3] = pixels.pixels[i * 4 + 2];
+        bitmap->rgb[i * 3 + 1] = pixels.pixels[i * 4 + 1];
+        bitmap->rgb[i * 3 + 2] = pixels.pixels[i * 4];
+    }
+    bitmap->image = new Fl_RGB_Image(bitmap->rgb.data(), pixels.width, pixels.height, 3);
+    return bitmap->image;
+}
+
 class Label : public Fl_Box {
 public:
     Label(int x, int y, int w, int h) : Fl_Box(x, y, w, h) {}
@@ -206,6 +238,18 @@ public:
         Fl_Color background = coloured ? toFl(brushColour(reply.brush)) : defaultFace;
         bool border = (w->styleBits & style::border) != 0;
         fl_rectf(x(), y(), this->w(), h(), background);
+        if ((w->styleBits & 0x1F) == style::staticBitmap) {
+            // A picture window is sized to its picture: the picture is
+            // centred in it, the border drawn over its outer pixels.
+            if (Fl_RGB_Image* image = imageOf(w->bitmap)) {
+                fl_push_clip(x(), y(), this->w(), h());
+                image->draw(x() + (this->w() - image->w()) / 2, y() + (h() - image->h()) / 2);
+                fl_pop_clip();
+            }
+            if (border)
+                fl_rect(x(), y(), this->w(), h(), FL_BLACK);
+            return;
+        }
         if (border)
             fl_rect(x(), y(), this->w(), h(), FL_BLACK);
         fl_color(coloured && reply.hasTextColour ? toFl(reply.textColour) : FL_BLACK);
@@ -242,6 +286,9 @@ public:
 
     int handle(int event) override {
         Window* w = windowOf(this);
+        // Hiding a destroyed pane tells its labels, whose records are gone.
+        if (!live(w))
+            return Fl_Box::handle(event);
         bool notify = (w->styleBits & style::staticNotify) != 0;
         switch (event) {
         case FL_ENTER:
@@ -370,6 +417,47 @@ private:
         std::string ansi;
         codepage::fromUtf8(selected, ansi);
         return static_cast<int>(ansi.size());
+    }
+};
+
+// The player's own icons, drawn after the pictures of resources 1004 and
+// 1005: the middle of a 32-pixel icon shows on a 20-pixel button.
+constexpr int playIconId = 1004;
+constexpr int stopIconId = 1005;
+
+void drawPlayIcon(int x, int y) {
+    fl_color(fl_rgb_color(40, 170, 60));
+    fl_polygon(x + 4, y + 2, x + 17, y + 10, x + 4, y + 18);
+    fl_color(fl_rgb_color(22, 94, 33));
+    fl_loop(x + 4, y + 2, x + 17, y + 10, x + 4, y + 18);
+}
+
+void drawStopIcon(int x, int y) {
+    fl_rectf(x + 4, y + 4, 12, 12, fl_rgb_color(190, 40, 35));
+    fl_color(fl_rgb_color(230, 90, 80));
+    fl_xyline(x + 4, y + 4, x + 15);
+    fl_yxline(x + 4, y + 4, y + 15);
+    fl_color(fl_rgb_color(110, 20, 20));
+    fl_xyline(x + 4, y + 15, x + 15);
+    fl_yxline(x + 15, y + 4, y + 15);
+}
+
+// A push button that shows its icon, if it has one, over its face.
+class PushButton : public Fl_Button {
+public:
+    PushButton(int x, int y, int w, int h) : Fl_Button(x, y, w, h) {}
+
+    void draw() override {
+        Fl_Button::draw();
+        Window* w = windowOf(this);
+        // The icon sits in the middle of the face, as the platform centres it.
+        int left = x() + (this->w() - 20) / 2, top = y() + (h() - 20) / 2;
+        fl_push_clip(x() + 1, y() + 1, this->w() - 2, h() - 2);
+        if (w->icon == playIconId)
+            drawPlayIcon(left, top);
+        else if (w->icon == stopIconId)
+            drawStopIcon(left, top);
+        fl_pop_clip();
     }
 };
 
@@ -508,6 +596,86 @@ public:
 
 void frameClosed(Fl_Widget* widget, void*) { sendTo(windowOf(widget), Event{EventKind::Close}); }
 
+// A native window of a clip window: black where nothing is drawn in it.
+class VideoWindow : public Fl_Window {
+public:
+    VideoWindow(int x, int y, int w, int h) : Fl_Window(x, y, w, h) {
+        end();
+        box(FL_FLAT_BOX);
+        color(FL_BLACK);
+    }
+};
+
+// A clip window showing video: its bordered box, and over the box's inside
+// the native window the media player draws into. A native window covers
+// everything its parent draws, scroll bars included, so the video window
+// sits in a viewport cut to the pane's client area and is moved within it
+// as the box moves.
+class VideoBox : public Fl_Box {
+public:
+    VideoBox(int x, int y, int w, int h) : Fl_Box(x, y, w, h) {}
+
+    void draw() override {
+        fl_rectf(x(), y(), w(), h(), FL_BLACK);
+        if (windowOf(this)->styleBits & style::border)
+            fl_rect(x(), y(), w(), h(), FL_BLACK);
+    }
+
+    void resize(int x, int y, int w, int h) override {
+        Fl_Box::resize(x, y, w, h);
+        placeVideo();
+    }
+
+    void show() override {
+        Fl_Box::show();
+        placeVideo();
+    }
+
+    void hide() override {
+        Fl_Box::hide();
+        placeVideo();
+    }
+
+    void placeVideo() {
+        if (viewport == nullptr || video == nullptr)
+            return;
+        Window* self = windowOf(this);
+        if (!live(self) || !live(self->parent))
+            return;
+        Window* pane = self->parent;
+        int inset = clientInset(self);
+        int left = x() + inset, top = y() + inset;
+        int width = std::max(w() - 2 * inset, 1), height = std::max(h() - 2 * inset, 1);
+        video->size(width, height);
+        // The pane's client area, in the pane's own coordinates.
+        Fl_Widget* paneWidget = pane->widget;
+        int paneInset = clientInset(pane);
+        int clientRight = paneWidget->w() - paneInset - (pane->bars[1] ? scrollBarSize : 0);
+        int clientBottom = paneWidget->h() - paneInset - (pane->bars[0] ? scrollBarSize : 0);
+        int viewLeft = std::max(left, paneInset), viewTop = std::max(top, paneInset);
+        int viewRight = std::min(left + width, clientRight);
+        int viewBottom = std::min(top + height, clientBottom);
+        if (!visible() || viewRight <= viewLeft || viewBottom <= viewTop) {
+            // Out of sight: parked outside the pane, where nothing of it
+            // shows, rather than hidden, which would end its native window.
+            viewport->resize(-2, -2, 1, 1);
+            return;
+        }
+        viewport->resize(viewLeft, viewTop, viewRight - viewLeft, viewBottom - viewTop);
+        video->position(left - viewLeft, top - viewTop);
+    }
+
+    Fl_Window* viewport = nullptr;
+    Fl_Window* video = nullptr;
+};
+
+void placeVideos(Window* pane) {
+    for (Window* child : pane->children) {
+        if (auto* box = dynamic_cast<VideoBox*>(child->widget))
+            box->placeVideo();
+    }
+}
+
 class Pane : public Fl_Window {
 public:
     Pane(int x, int y, int w, int h) : Fl_Window(x, y, w, h) {}
@@ -536,8 +704,10 @@ public:
         // the bars follow the edges.
         Fl_Window::resize(x, y, w, h);
         Window* self = windowOf(this);
-        if (live(self))
+        if (live(self)) {
             placeScrollBars(self);
+            placeVideos(self);
+        }
     }
 
     int handle(int event) override {
@@ -570,6 +740,11 @@ Result builtIn(WindowHandle w, const Event& event) {
 }
 
 void destroyTree(Window* w) {
+    if (w->destroyHook != nullptr) {
+        void (*hook)(void*) = w->destroyHook;
+        w->destroyHook = nullptr;
+        hook(w->destroyData);
+    }
     if (w->procedure != nullptr)
         w->procedure(w, Event{EventKind::Destroy});
     std::vector<Window*> children = w->children;
@@ -600,8 +775,10 @@ void addToParent(Window* parent, Fl_Widget* widget) {
     auto* group = static_cast<Fl_Group*>(parent->widget);
     // Scroll bars stay on top of the pane's children.
     int before = group->children();
-    if (parent->bars[0] != nullptr || parent->bars[1] != nullptr)
-        before = group->find(parent->bars[1] ? parent->bars[1] : parent->bars[0]);
+    for (Fl_Scrollbar* bar : parent->bars) {
+        if (bar != nullptr)
+            before = std::min(before, group->find(bar));
+    }
     group->insert(*widget, before);
 }
 
@@ -723,7 +900,7 @@ WindowHandle createControl(WindowHandle parent, ControlKind kind, int id, const 
             button = new Fl_Check_Button(left, top, width, height);
             button->box(FL_NO_BOX);
         } else {
-            button = new Fl_Button(left, top, width, height);
+            button = new PushButton(left, top, width, height);
         }
         button->callback(buttonClicked);
         widget = button;
@@ -794,6 +971,13 @@ void setEditSelection(WindowHandle edit, int from, int to) {
 bool isChecked(WindowHandle checkBox) {
     return live(checkBox) && checkBox->kind == ControlKind::Button &&
            static_cast<Fl_Button*>(checkBox->widget)->value() != 0;
+}
+
+void setButtonIcon(WindowHandle button, int iconId) {
+    if (!live(button) || button->kind != ControlKind::Button)
+        return;
+    button->icon = iconId;
+    button->widget->redraw();
 }
 
 void showWindow(WindowHandle window, bool show) {
@@ -981,8 +1165,10 @@ BitmapHandle createDibSection(const BitmapInfo& info, uint8_t*& bits) {
 }
 
 void deleteBitmap(BitmapHandle bitmap) {
-    if (bitmap != nullptr && desk().bitmaps.erase(bitmap) != 0)
+    if (bitmap != nullptr && desk().bitmaps.erase(bitmap) != 0) {
+        delete bitmap->image;
         delete bitmap;
+    }
 }
 
 bool bitmapSize(BitmapHandle bitmap, int& width, int& height) {
@@ -1003,6 +1189,40 @@ BitmapHandle setStaticBitmap(WindowHandle window, BitmapHandle bitmap) {
 }
 
 BitmapHandle staticBitmap(WindowHandle window) { return live(window) ? window->bitmap : nullptr; }
+
+namespace {
+
+// Pictures become top-down 32-bit bitmaps, the form every stretched bitmap
+// takes too.
+BitmapHandle bitmapOfPixels(const PixelImage& image) {
+    BitmapInfo info;
+    info.width = image.width;
+    info.height = -image.height;
+    info.bitsPerPixel = 32;
+    uint8_t* bits = nullptr;
+    BitmapHandle bitmap = createDibSection(info, bits);
+    if (bitmap != nullptr)
+        std::memcpy(bits, image.pixels.data(), image.pixels.size());
+    return bitmap;
+}
+
+} // namespace
+
+BitmapHandle decodePicture(const uint8_t* bytes, size_t size) {
+    PixelImage image;
+    if (!decodePictureFile(bytes, size, image))
+        return nullptr;
+    return bitmapOfPixels(image);
+}
+
+BitmapHandle stretchBitmap(BitmapHandle source, int width, int height) {
+    if (source == nullptr || desk().bitmaps.count(source) == 0)
+        return nullptr;
+    PixelImage image;
+    if (!resampleBitmap(source->info, source->bits.data(), width, height, image))
+        return nullptr;
+    return bitmapOfPixels(image);
+}
 
 ScrollInfo scrollInfo(WindowHandle window, ScrollBar bar) {
     return live(window) ? window->scroll[static_cast<int>(bar)] : ScrollInfo{};
@@ -1104,6 +1324,7 @@ void postQuit(int exitCode) {
 
 void messageBox(const char* text, const char* caption, MessageIcon) {
     std::string title = codepage::toUtf8(caption);
+    fl_close = "OK";
     fl_message_title(title.c_str());
     fl_message("%s", codepage::toUtf8(text).c_str());
 }
@@ -1114,3 +1335,44 @@ void openWithShell(const char* text) {
 }
 
 } // namespace ui
+
+namespace fltk {
+
+Fl_Window* videoWindow(ui::WindowHandle clipWindow) {
+    if (!live(clipWindow) || clipWindow->windowKind != WindowKind::Control ||
+        clipWindow->parent == nullptr || clipWindow->parent->windowKind != WindowKind::Pane)
+        return nullptr;
+    if (auto* box = dynamic_cast<VideoBox*>(clipWindow->widget))
+        return box->video;
+    // The box takes the place of the clip window's label, in the same spot
+    // of the pane's children.
+    Fl_Widget* label = clipWindow->widget;
+    auto* pane = static_cast<Fl_Group*>(clipWindow->parent->widget);
+    Fl_Group::current(nullptr);
+    auto* box = new VideoBox(label->x(), label->y(), label->w(), label->h());
+    box->user_data(clipWindow);
+    pane->insert(*box, pane->find(label));
+    pane->remove(label);
+    Fl::delete_widget(label);
+    clipWindow->widget = box;
+    if (!(clipWindow->styleBits & style::visible))
+        box->Fl_Box::hide();
+
+    box->viewport = new VideoWindow(-2, -2, 1, 1);
+    box->video = new VideoWindow(0, 0, 1, 1);
+    box->viewport->add(box->video);
+    pane->add(box->viewport);
+    box->placeVideo();
+    if (static_cast<Fl_Window*>(pane)->shown())
+        box->viewport->show();
+    return box->video;
+}
+
+void whenDestroyed(ui::WindowHandle window, void (*hook)(void*), void* data) {
+    if (!live(window))
+        return;
+    window->destroyHook = hook;
+    window->destroyData = data;
+}
+
+} // namespace fltk

@@ -1,5 +1,8 @@
 #include "platform/memory/memory_ui.h"
 
+#include "platform/memory/memory_clip.h"
+#include "platform/pixels.h"
+
 #include <algorithm>
 #include <cstring>
 #include <deque>
@@ -32,6 +35,7 @@ struct Window {
     int selectionTo = 0;
     bool checked = false;
     bool handCursor = false;
+    int icon = 0;
     bool everShown = false;
     BitmapHandle bitmap = nullptr;
     StockIcon largeIcon = StockIcon::Application;
@@ -75,6 +79,7 @@ struct MemoryDesktop {
     std::deque<PostedEvent> posted;
     Window* focus = nullptr;
     bool failRegistration = false;
+    bool failBitmap = false;
     Rect desktop{0, 0, 1280, 1024};
     bool quit = false;
     int exitCode = 0;
@@ -303,6 +308,11 @@ void setEditSelection(WindowHandle edit, int from, int to) {
 
 bool isChecked(WindowHandle checkBox) { return live(checkBox) && checkBox->checked; }
 
+void setButtonIcon(WindowHandle button, int iconId) {
+    if (live(button))
+        button->icon = iconId;
+}
+
 void showWindow(WindowHandle window, bool show) {
     if (!live(window))
         return;
@@ -422,7 +432,9 @@ void setHandCursor(WindowHandle window) {
 
 BitmapHandle createDibSection(const BitmapInfo& info, uint8_t*& bits) {
     bits = nullptr;
-    if (info.width <= 0 || info.height == 0)
+    const bool fail = desk().failBitmap;
+    desk().failBitmap = false;
+    if (fail || info.width <= 0 || info.height == 0)
         return nullptr;
     const int64_t rows = info.height < 0 ? -static_cast<int64_t>(info.height) : info.height;
     const int64_t rowBytes = (static_cast<int64_t>(info.width) * info.bitsPerPixel + 31) / 32 * 4;
@@ -458,6 +470,40 @@ BitmapHandle setStaticBitmap(WindowHandle window, BitmapHandle bitmap) {
 }
 
 BitmapHandle staticBitmap(WindowHandle window) { return live(window) ? window->bitmap : nullptr; }
+
+namespace {
+
+// Pictures become top-down 32-bit bitmaps, the form every stretched bitmap
+// takes too.
+BitmapHandle bitmapOfPixels(const PixelImage& image) {
+    BitmapInfo info;
+    info.width = image.width;
+    info.height = -image.height;
+    info.bitsPerPixel = 32;
+    uint8_t* bits = nullptr;
+    BitmapHandle bitmap = createDibSection(info, bits);
+    if (bitmap != nullptr)
+        std::memcpy(bits, image.pixels.data(), image.pixels.size());
+    return bitmap;
+}
+
+} // namespace
+
+BitmapHandle decodePicture(const uint8_t* bytes, size_t size) {
+    PixelImage image;
+    if (!decodePictureFile(bytes, size, image))
+        return nullptr;
+    return bitmapOfPixels(image);
+}
+
+BitmapHandle stretchBitmap(BitmapHandle source, int width, int height) {
+    if (source == nullptr || desk().bitmaps.count(source) == 0)
+        return nullptr;
+    PixelImage image;
+    if (!resampleBitmap(source->info, source->bits.data(), width, height, image))
+        return nullptr;
+    return bitmapOfPixels(image);
+}
 
 ScrollInfo scrollInfo(WindowHandle window, ScrollBar bar) {
     if (!live(window))
@@ -574,6 +620,7 @@ void reset() {
     for (ui::Bitmap* b : desk().bitmaps)
         delete b;
     desk() = MemoryDesktop{};
+    resetClips();
 }
 
 const std::vector<MessageRecord>& messages() { return desk().messages; }
@@ -582,6 +629,7 @@ int liveFonts() { return static_cast<int>(desk().fonts.size()); }
 int liveBrushes() { return static_cast<int>(desk().brushes.size()); }
 int liveBitmaps() { return static_cast<int>(desk().bitmaps.size()); }
 void failNextRegistration() { desk().failRegistration = true; }
+void failNextBitmap() { desk().failBitmap = true; }
 void setDesktop(const ui::Rect& desktop) { desk().desktop = desktop; }
 int pendingEvents() { return static_cast<int>(desk().posted.size()); }
 
@@ -630,6 +678,7 @@ std::pair<int, int> selectionOf(ui::WindowHandle edit) {
     return live(edit) ? std::pair{edit->selectionFrom, edit->selectionTo} : std::pair{0, 0};
 }
 bool hasHandCursor(ui::WindowHandle window) { return live(window) && window->handCursor; }
+int buttonIconOf(ui::WindowHandle button) { return live(button) ? button->icon : 0; }
 int templateOf(ui::WindowHandle pane) { return live(pane) ? pane->templateId : 0; }
 
 std::vector<ui::WindowHandle> childrenOf(ui::WindowHandle parent) {

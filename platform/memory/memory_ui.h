@@ -26,7 +26,8 @@ struct MessageRecord {
 };
 
 // Ends every window, silently as at the end of a process, and forgets classes, messages, links, posted events
-// and fonts, brushes and bitmaps still alive. Tests call it between cases.
+// and fonts, brushes and bitmaps still alive, and the media host's players
+// (memory_clip.h). Tests call it between cases.
 void reset();
 
 const std::vector<MessageRecord>& messages();
@@ -39,6 +40,8 @@ int liveBitmaps();
 
 // Makes the next registerWindowClass fail.
 void failNextRegistration();
+// Makes the next bitmap creation fail, as when memory runs out.
+void failNextBitmap();
 void setDesktop(const ui::Rect& desktop);
 
 // Posted events not yet dispatched, and dispatching them (as the message
@@ -58,6 +61,8 @@ int editLimitOf(ui::WindowHandle window);
 // The selected part of an edit's text: from, to.
 std::pair<int, int> selectionOf(ui::WindowHandle edit);
 bool hasHandCursor(ui::WindowHandle window);
+// The icon resource a button shows (setButtonIcon), 0 for none.
+int buttonIconOf(ui::WindowHandle button);
 ui::StockIcon largeIconOf(ui::WindowHandle window);
 int templateOf(ui::WindowHandle pane);
 std::vector<ui::WindowHandle> childrenOf(ui::WindowHandle parent);
