@@ -19,8 +19,11 @@ if(TARGET zorbe)
         COMMAND ${CMAKE_CURRENT_SOURCE_DIR}/gui/with-xvfb
                 ${CMAKE_CURRENT_SOURCE_DIR}/gui/keyboard.sh $<TARGET_FILE:zorbe-tool>
                 $<TARGET_FILE:zorbe>)
+    add_test(NAME gui.hide_solved
+        COMMAND ${CMAKE_CURRENT_SOURCE_DIR}/gui/with-xvfb
+                ${CMAKE_CURRENT_SOURCE_DIR}/gui/hide_solved.sh ${CMAKE_BINARY_DIR}/zorbe-demo)
     set_tests_properties(gui.sample_quiz gui.demo gui.demo_list gui.pictures gui.keyboard
-                         PROPERTIES TIMEOUT 60)
+                         gui.hide_solved PROPERTIES TIMEOUT 60)
 endif()
 
 # Clips played in real windows, from the clip demos.
