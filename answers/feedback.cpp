@@ -86,7 +86,16 @@ const char* gradeAnswer(const char* expected, const char* typed) {
     }
     if (typedLength == 0)
         return feedback::unanswered;
-    int distance = editDistance(expectedField, typedField);
+    // The distance is never below the difference of the lengths. When that
+    // difference alone is above 2 and at least a fifth of the longer length,
+    // every rule that reads the distance (0, 1, 2, or under a fifth) says no
+    // for any value from the difference up, so the table is not filled.
+    const size_t gap = expectedLength > typedLength ? expectedLength - typedLength
+                                                    : typedLength - expectedLength;
+    const size_t longer = expectedLength > typedLength ? expectedLength : typedLength;
+    const bool distanceDecides = gap <= 2 || 5 * gap < longer;
+    int distance = distanceDecides ? editDistance(expectedField, typedField)
+                                   : static_cast<int>(gap);
     if (distance == 0)
         return feedback::bravo;
     // The anagram test comes before the distance bands: two swapped letters

@@ -52,6 +52,8 @@ int main(int argc, char** argv) {
         printRatio(reporter, "png_zorbe" + suffix, "png_stb" + suffix,
                    (std::string("PNG ") + image + " vs stb_image").c_str());
     }
+    printRatio(reporter, "startup_largest_quiz", "startup_pictures_floor",
+               "largest quiz start-up vs its pictures alone");
     auto judge = reporter.seconds.find("judge_worst_case");
     if (judge != reporter.seconds.end())
         std::printf("  %-44s %6.2f us (budget 20)\n", "worst-case judgement", judge->second * 1e6);
