@@ -6,6 +6,7 @@
 
 #include <benchmark/benchmark.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <string>
 
@@ -49,17 +50,21 @@ void lzwDecodeLargest(benchmark::State& state) {
 }
 BENCHMARK(lzwDecodeLargest)->Name("lzw_decode_32k")->Unit(benchmark::kMicrosecond);
 
-// 259 expected characters against 55 typed: full distance table, an anagram
-// test, a containment search that fails late, then the similarity rule.
-void judgeWorstCase(benchmark::State& state) {
+// An expected answer of expectedLength characters against 55 typed ones
+// that neither contain nor are contained in it.
+void judge(benchmark::State& state, size_t expectedLength) {
     std::string expected;
-    for (int i = 0; expected.size() < 259; ++i)
+    for (int i = 0; expected.size() < expectedLength; ++i)
         expected += static_cast<char>('a' + (i * 7) % 26);
-    expected.resize(259);
-    std::string typed = expected.substr(100, 54) + "#";
+    std::string typed = expected.substr(std::min(expectedLength / 4, expectedLength - 54), 54) + "#";
     for (auto _ : state)
         benchmark::DoNotOptimize(gradeAnswer(expected.c_str(), typed.c_str()));
 }
-BENCHMARK(judgeWorstCase)->Name("judge_worst_case")->Unit(benchmark::kMicrosecond);
+// The longest texts a judgement meets: 259 expected, 55 typed (the lengths
+// alone decide the similarity rule here).
+BENCHMARK_CAPTURE(judge, 259x55, 259)->Name("judge_259x55")->Unit(benchmark::kMicrosecond);
+// The largest distance table a judgement fills: with 55 typed characters,
+// an expected answer of 68 is the longest whose distance can still matter.
+BENCHMARK_CAPTURE(judge, worst, 68)->Name("judge_worst_case")->Unit(benchmark::kMicrosecond);
 
 } // namespace
