@@ -5,6 +5,7 @@
 // events to the shell's procedures. Texts cross into FLTK as UTF-8.
 #include "platform/codepage.h"
 #include "platform/fltk/fltk_internal.h"
+#include "platform/heap/heap_bitmaps.h"
 #include "platform/pixels.h"
 #include "platform/ui.h"
 
@@ -25,6 +26,7 @@
 #include <cstring>
 #include <deque>
 #include <map>
+#include <memory>
 #include <set>
 #include <string>
 #include <vector>
@@ -70,15 +72,6 @@ struct Brush {
     Colour colour = 0;
 };
 
-struct Bitmap {
-    BitmapInfo info;
-    std::vector<uint8_t> bits;
-    // What a picture window draws, made from the bits the first time it is
-    // drawn: red, green, blue rows top-down, and the image over them.
-    std::vector<uint8_t> rgb;
-    Fl_RGB_Image* image = nullptr;
-};
-
 } // namespace ui
 
 namespace {
@@ -104,7 +97,6 @@ struct PostedEvent {
 struct Desktop {
     std::map<std::string, Procedure> classes;
     std::set<Window*> windows;
-    std::set<Bitmap*> bitmaps;
     std::deque<PostedEvent> posted;
     Window* focus = nullptr;
     bool quit = false;
@@ -206,25 +198,36 @@ int virtualKey(int flKey) {
     }
 }
 
+// What a picture window draws: red, green, blue rows top-down made from the
+// bitmap's bits, and the image over them.
+struct BitmapDrawing {
+    std::vector<uint8_t> rgb;
+    std::unique_ptr<Fl_RGB_Image> image;
+};
+
 // The image a bitmap is drawn as; null for a bitmap that cannot be read.
-// Bitmaps do not change once made, so the image is made once.
+// Bitmaps do not change once made, so the image is made once and goes with
+// the bitmap.
 Fl_RGB_Image* imageOf(Bitmap* bitmap) {
-    if (bitmap == nullptr || desk().bitmaps.count(bitmap) == 0)
+    if (!heapBitmaps::isLive(bitmap))
         return nullptr;
-    if (bitmap->image != nullptr)
-        return bitmap->image;
+    if (bitmap->drawing != nullptr)
+        return static_cast<BitmapDrawing*>(bitmap->drawing.get())->image.get();
     PixelImage pixels;
     if (!bitmapPixels(bitmap->info, bitmap->bits.data(), pixels))
         return nullptr;
+    auto drawing = std::make_shared<BitmapDrawing>();
     const size_t count = static_cast<size_t>(pixels.width) * static_cast<size_t>(pixels.height);
-    bitmap->rgb.resize(count * 3);
+    drawing->rgb.resize(count * 3);
     for (size_t i = 0; i < count; ++i) {
-        bitmap->rgb[i * 3] = pixels.pixels[i * 4 + 2];
-        bitmap->rgb[i * 3 + 1] = pixels.pixels[i * 4 + 1];
-        bitmap->rgb[i * 3 + 2] = pixels.pixels[i * 4];
+        drawing->rgb[i * 3] = pixels.pixels[i * 4 + 2];
+        drawing->rgb[i * 3 + 1] = pixels.pixels[i * 4 + 1];
+        drawing->rgb[i * 3 + 2] = pixels.pixels[i * 4];
     }
-    bitmap->image = new Fl_RGB_Image(bitmap->rgb.data(), pixels.width, pixels.height, 3);
-    return bitmap->image;
+    drawing->image =
+        std::make_unique<Fl_RGB_Image>(drawing->rgb.data(), pixels.width, pixels.height, 3);
+    bitmap->drawing = drawing;
+    return drawing->image.get();
 }
 
 class Label : public Fl_Box {
@@ -1148,37 +1151,6 @@ void setHandCursor(WindowHandle) {
     // Labels that notify show the hand on their own (see Label::handle).
 }
 
-BitmapHandle createDibSection(const BitmapInfo& info, uint8_t*& bits) {
-    bits = nullptr;
-    if (info.width <= 0 || info.height == 0)
-        return nullptr;
-    const int64_t rows = info.height < 0 ? -static_cast<int64_t>(info.height) : info.height;
-    const int64_t rowBytes = (static_cast<int64_t>(info.width) * info.bitsPerPixel + 31) / 32 * 4;
-    if (rowBytes * rows > (int64_t{1} << 31))
-        return nullptr;
-    auto* b = new Bitmap;
-    b->info = info;
-    b->bits.assign(static_cast<size_t>(rowBytes * rows), 0);
-    desk().bitmaps.insert(b);
-    bits = b->bits.data();
-    return b;
-}
-
-void deleteBitmap(BitmapHandle bitmap) {
-    if (bitmap != nullptr && desk().bitmaps.erase(bitmap) != 0) {
-        delete bitmap->image;
-        delete bitmap;
-    }
-}
-
-bool bitmapSize(BitmapHandle bitmap, int& width, int& height) {
-    if (bitmap == nullptr || desk().bitmaps.count(bitmap) == 0)
-        return false;
-    width = bitmap->info.width;
-    height = bitmap->info.height < 0 ? -bitmap->info.height : bitmap->info.height;
-    return true;
-}
-
 BitmapHandle setStaticBitmap(WindowHandle window, BitmapHandle bitmap) {
     if (!live(window))
         return nullptr;
@@ -1189,40 +1161,6 @@ BitmapHandle setStaticBitmap(WindowHandle window, BitmapHandle bitmap) {
 }
 
 BitmapHandle staticBitmap(WindowHandle window) { return live(window) ? window->bitmap : nullptr; }
-
-namespace {
-
-// Pictures become top-down 32-bit bitmaps, the form every stretched bitmap
-// takes too.
-BitmapHandle bitmapOfPixels(const PixelImage& image) {
-    BitmapInfo info;
-    info.width = image.width;
-    info.height = -image.height;
-    info.bitsPerPixel = 32;
-    uint8_t* bits = nullptr;
-    BitmapHandle bitmap = createDibSection(info, bits);
-    if (bitmap != nullptr)
-        std::memcpy(bits, image.pixels.data(), image.pixels.size());
-    return bitmap;
-}
-
-} // namespace
-
-BitmapHandle decodePicture(const uint8_t* bytes, size_t size) {
-    PixelImage image;
-    if (!decodePictureFile(bytes, size, image))
-        return nullptr;
-    return bitmapOfPixels(image);
-}
-
-BitmapHandle stretchBitmap(BitmapHandle source, int width, int height) {
-    if (source == nullptr || desk().bitmaps.count(source) == 0)
-        return nullptr;
-    PixelImage image;
-    if (!resampleBitmap(source->info, source->bits.data(), width, height, image))
-        return nullptr;
-    return bitmapOfPixels(image);
-}
 
 ScrollInfo scrollInfo(WindowHandle window, ScrollBar bar) {
     return live(window) ? window->scroll[static_cast<int>(bar)] : ScrollInfo{};

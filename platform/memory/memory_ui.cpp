@@ -1,7 +1,7 @@
 #include "platform/memory/memory_ui.h"
 
+#include "platform/heap/heap_bitmaps.h"
 #include "platform/memory/memory_clip.h"
-#include "platform/pixels.h"
 
 #include <algorithm>
 #include <cstring>
@@ -51,11 +51,6 @@ struct Brush {
     Colour colour = 0;
 };
 
-struct Bitmap {
-    BitmapInfo info;
-    std::vector<uint8_t> bits;
-};
-
 } // namespace ui
 
 namespace {
@@ -73,13 +68,11 @@ struct MemoryDesktop {
     std::vector<Window*> topLevel;
     std::set<Font*> fonts;
     std::set<Brush*> brushes;
-    std::set<Bitmap*> bitmaps;
     std::vector<memory::MessageRecord> messages;
     std::vector<std::string> links;
     std::deque<PostedEvent> posted;
     Window* focus = nullptr;
     bool failRegistration = false;
-    bool failBitmap = false;
     Rect desktop{0, 0, 1280, 1024};
     bool quit = false;
     int exitCode = 0;
@@ -430,37 +423,6 @@ void setHandCursor(WindowHandle window) {
         window->handCursor = true;
 }
 
-BitmapHandle createDibSection(const BitmapInfo& info, uint8_t*& bits) {
-    bits = nullptr;
-    const bool fail = desk().failBitmap;
-    desk().failBitmap = false;
-    if (fail || info.width <= 0 || info.height == 0)
-        return nullptr;
-    const int64_t rows = info.height < 0 ? -static_cast<int64_t>(info.height) : info.height;
-    const int64_t rowBytes = (static_cast<int64_t>(info.width) * info.bitsPerPixel + 31) / 32 * 4;
-    if (rowBytes * rows > (int64_t{1} << 31))
-        return nullptr;
-    auto* b = new Bitmap;
-    b->info = info;
-    b->bits.assign(static_cast<size_t>(rowBytes * rows), 0);
-    desk().bitmaps.insert(b);
-    bits = b->bits.data();
-    return b;
-}
-
-void deleteBitmap(BitmapHandle bitmap) {
-    if (bitmap != nullptr && desk().bitmaps.erase(bitmap) != 0)
-        delete bitmap;
-}
-
-bool bitmapSize(BitmapHandle bitmap, int& width, int& height) {
-    if (bitmap == nullptr || desk().bitmaps.count(bitmap) == 0)
-        return false;
-    width = bitmap->info.width;
-    height = bitmap->info.height < 0 ? -bitmap->info.height : bitmap->info.height;
-    return true;
-}
-
 BitmapHandle setStaticBitmap(WindowHandle window, BitmapHandle bitmap) {
     if (!live(window))
         return nullptr;
@@ -470,40 +432,6 @@ BitmapHandle setStaticBitmap(WindowHandle window, BitmapHandle bitmap) {
 }
 
 BitmapHandle staticBitmap(WindowHandle window) { return live(window) ? window->bitmap : nullptr; }
-
-namespace {
-
-// Pictures become top-down 32-bit bitmaps, the form every stretched bitmap
-// takes too.
-BitmapHandle bitmapOfPixels(const PixelImage& image) {
-    BitmapInfo info;
-    info.width = image.width;
-    info.height = -image.height;
-    info.bitsPerPixel = 32;
-    uint8_t* bits = nullptr;
-    BitmapHandle bitmap = createDibSection(info, bits);
-    if (bitmap != nullptr)
-        std::memcpy(bits, image.pixels.data(), image.pixels.size());
-    return bitmap;
-}
-
-} // namespace
-
-BitmapHandle decodePicture(const uint8_t* bytes, size_t size) {
-    PixelImage image;
-    if (!decodePictureFile(bytes, size, image))
-        return nullptr;
-    return bitmapOfPixels(image);
-}
-
-BitmapHandle stretchBitmap(BitmapHandle source, int width, int height) {
-    if (source == nullptr || desk().bitmaps.count(source) == 0)
-        return nullptr;
-    PixelImage image;
-    if (!resampleBitmap(source->info, source->bits.data(), width, height, image))
-        return nullptr;
-    return bitmapOfPixels(image);
-}
 
 ScrollInfo scrollInfo(WindowHandle window, ScrollBar bar) {
     if (!live(window))
@@ -617,8 +545,7 @@ void reset() {
         delete f;
     for (ui::Brush* b : desk().brushes)
         delete b;
-    for (ui::Bitmap* b : desk().bitmaps)
-        delete b;
+    heapBitmaps::releaseAll();
     desk() = MemoryDesktop{};
     resetClips();
 }
@@ -627,9 +554,9 @@ const std::vector<MessageRecord>& messages() { return desk().messages; }
 const std::vector<std::string>& openedLinks() { return desk().links; }
 int liveFonts() { return static_cast<int>(desk().fonts.size()); }
 int liveBrushes() { return static_cast<int>(desk().brushes.size()); }
-int liveBitmaps() { return static_cast<int>(desk().bitmaps.size()); }
+int liveBitmaps() { return heapBitmaps::liveCount(); }
 void failNextRegistration() { desk().failRegistration = true; }
-void failNextBitmap() { desk().failBitmap = true; }
+void failNextBitmap() { heapBitmaps::failNext(); }
 void setDesktop(const ui::Rect& desktop) { desk().desktop = desktop; }
 int pendingEvents() { return static_cast<int>(desk().posted.size()); }
 
@@ -697,11 +624,11 @@ ui::LogicalFont logicalFontOf(ui::FontHandle font) { return font ? font->record 
 bool isStockFont(ui::FontHandle font) { return font != nullptr && font->stock; }
 
 uint8_t* bitmapBits(ui::BitmapHandle bitmap) {
-    return bitmap && desk().bitmaps.count(bitmap) ? bitmap->bits.data() : nullptr;
+    return heapBitmaps::isLive(bitmap) ? bitmap->bits.data() : nullptr;
 }
 
 ui::BitmapInfo bitmapInfoOf(ui::BitmapHandle bitmap) {
-    return bitmap && desk().bitmaps.count(bitmap) ? bitmap->info : ui::BitmapInfo{};
+    return heapBitmaps::isLive(bitmap) ? bitmap->info : ui::BitmapInfo{};
 }
 
 bool colourOf(ui::WindowHandle window, ui::ColourReply& reply) {
