@@ -10,6 +10,15 @@ if(NOT ZORBE_WINE_TESTS)
 endif()
 
 set(gui_dir ${CMAKE_CURRENT_SOURCE_DIR}/gui)
+# Wine plays WAV files through GStreamer's plugins of its own architecture;
+# without the 32-bit ones (gstreamer1.0-plugins-good:i386, which Debian 12
+# cannot install beside libmpv-dev) the 32-bit Wine faults when asked to
+# play, so the 32-bit clip test then waits for a machine that has them.
+set(skip_win32 "")
+if(NOT EXISTS /usr/lib/i386-linux-gnu/gstreamer-1.0/libgstwavparse.so)
+    set(skip_win32 --gtest_filter=-*Clip*)
+endif()
+set(skip_win64 "")
 foreach(arch win32 win64)
     set(prefix ${CMAKE_BINARY_DIR}/wine-gui-${arch})
     set(programs ${CMAKE_SOURCE_DIR}/build/${arch})
@@ -18,7 +27,7 @@ foreach(arch win32 win64)
                 ${prefix} ${arch} "Nom du zorbe" expect-message)
     add_test(NAME wine.${arch}.unit_win32
         COMMAND ${gui_dir}/with-xvfb ${gui_dir}/wine_run.sh ${prefix} ${arch}
-                ${programs}/tests/unit_win32.exe --gtest_brief=1)
+                ${programs}/tests/unit_win32.exe --gtest_brief=1 ${skip_${arch}})
     set_tests_properties(wine.${arch}.gui.sample_quiz wine.${arch}.unit_win32 PROPERTIES
         TIMEOUT 300 RESOURCE_LOCK wine-gui-${arch})
 endforeach()
