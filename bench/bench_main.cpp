@@ -39,7 +39,12 @@ void printRatio(const RatioReporter& reporter, const std::string& ours, const st
 
 } // namespace
 
+// Writes the largest quiz's source and pictures, for timing a real start-up.
+bool writeLargestQuiz(const char* folder);
+
 int main(int argc, char** argv) {
+    if (argc == 3 && std::string(argv[1]) == "--write-largest-quiz")
+        return writeLargestQuiz(argv[2]) ? 0 : 1;
     benchmark::Initialize(&argc, argv);
     RatioReporter reporter;
     benchmark::RunSpecifiedBenchmarks(&reporter);

@@ -18,6 +18,7 @@
 #include <stb/stb_image_write.h>
 
 #include <cstdint>
+#include <cstdio>
 #include <filesystem>
 #include <string>
 #include <vector>
@@ -125,6 +126,37 @@ void picturesFloor(benchmark::State& state) {
         decodeAndFitOnly();
 }
 BENCHMARK(picturesFloor)->Name("startup_pictures_floor")->Unit(benchmark::kMillisecond);
+
+} // namespace
+
+bool writeLargestQuiz(const char* folder) {
+    namespace fs = std::filesystem;
+    std::error_code error;
+    fs::create_directories(folder, error);
+    std::string toml = "title = \"La plus grande\"\nmode = \"pictures\"\n"
+                       "link = \"https://zorbe.eu\"\nfooter = \"Zorbe\"\n";
+    for (int j = 1; j <= questions; ++j) {
+        const bool png = j % 4 == 0;
+        const std::string name = "picture" + std::to_string(j) + (png ? ".png" : ".jpg");
+        std::vector<uint8_t> bytes = picture(j, png);
+        std::FILE* file = std::fopen((fs::path(folder) / name).string().c_str(), "wb");
+        if (file == nullptr)
+            return false;
+        bool written = std::fwrite(bytes.data(), 1, bytes.size(), file) == bytes.size();
+        written = std::fclose(file) == 0 && written;
+        if (!written)
+            return false;
+        toml += "\n[[question]]\nanswer1 = \"reponse" + std::to_string(j) + "\"\npicture = \"" +
+                name + "\"\n";
+    }
+    std::FILE* file = std::fopen((fs::path(folder) / "largest.toml").string().c_str(), "wb");
+    if (file == nullptr)
+        return false;
+    bool written = std::fwrite(toml.data(), 1, toml.size(), file) == toml.size();
+    return std::fclose(file) == 0 && written;
+}
+
+namespace {
 
 const int registered = (addPeakMemoryCase("startup_largest_quiz",
                                           [] {
