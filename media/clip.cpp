@@ -1,6 +1,7 @@
 #include "media/clip.h"
 
 #include "platform/resources.h"
+#include "platform/system.h"
 
 #include <cstdio>
 #include <cstring>
@@ -145,14 +146,9 @@ bool extractClip(const QuizState& quiz, int id, int kind) {
     std::memcpy(state.lastClipFile, name, static_cast<size_t>(length) + 1);
     state.lastClipWritten = false;
 
-    std::FILE* file = std::fopen(name, "wb");
-    if (file == nullptr) {
-        releaseResource(clip);
-        return false;
-    }
-    state.lastClipWritten = true;
-    bool written = std::fwrite(clip.data, 1, clip.size, file) == clip.size;
-    written = std::fclose(file) == 0 && written;
+    // Written afresh: a link planted under the clip's name is not followed.
+    bool written = writeFreshFile(name, clip.data, clip.size);
+    state.lastClipWritten = written;
     releaseResource(clip);
     return written;
 }

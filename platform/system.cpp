@@ -213,6 +213,18 @@ void overrideModuleFileName(const char* path) {
     moduleOverride = path ? path : "";
 }
 
+bool writeFreshFile(const char* path, const uint8_t* data, size_t size) {
+    // Removing a link removes the link, never what it points to; a folder
+    // under the name stays, and the creation below then fails.
+#ifdef _WIN32
+    DeleteFileA(path);
+#else
+    unlink(path);
+#endif
+    bool nameTaken = false;
+    return writeNewFile(path, data, size, nameTaken);
+}
+
 bool replaceFileContents(const char* path, const uint8_t* data, size_t size) {
     if (!path || !*path)
         return false;

@@ -21,6 +21,13 @@ void overrideModuleFileName(const char* path);
 // untouched and the new one removed.
 bool replaceFileContents(const char* path, const uint8_t* data, size_t size);
 
+// Writes size bytes to a file made afresh under path: whatever stood there
+// (an old file, or a link planted under that name) is removed first, and the
+// file is then created only where nothing stands, so the bytes never go
+// through a link into another file. False when anything fails; a file left
+// half written is removed.
+bool writeFreshFile(const char* path, const uint8_t* data, size_t size);
+
 // Reads the whole of the plain file at path into bytes. False, with bytes
 // empty, when there is no such file, when it is anything but a plain file
 // (a folder, a pipe, a device: reading one could wait for a writer or never

@@ -162,4 +162,17 @@ TEST_F(ClipFileTest, AFileThatCannotBeCreatedFailsSilentlyAndIsNeverDeleted) {
     EXPECT_TRUE(std::filesystem::is_directory(directory / "zorbe405.MP3"));
 }
 
+#ifndef _WIN32
+TEST_F(ClipFileTest, ALinkPlantedUnderTheClipsNameIsReplacedNotFollowed) {
+    const std::string victim = (directory / "precious.txt").string();
+    { std::ofstream(victim, std::ios::binary) << "keep me"; }
+    std::filesystem::create_symlink(victim, directory / "zorbe406.MP3");
+    installResource("IMG", 406, bytesOf("ID3\x03clip"));
+    ASSERT_TRUE(extractClip(quiz(), 406, clipKindAudio));
+    EXPECT_EQ(fileText("precious.txt"), "keep me");
+    EXPECT_FALSE(std::filesystem::is_symlink(directory / "zorbe406.MP3"));
+    EXPECT_EQ(fileText("zorbe406.MP3"), "ID3\x03clip");
+}
+#endif
+
 } // namespace
