@@ -28,6 +28,12 @@ foreach(arch win32 win64)
     add_test(NAME wine.${arch}.unit_win32
         COMMAND ${gui_dir}/with-xvfb ${gui_dir}/wine_run.sh ${prefix} ${arch}
                 ${programs}/tests/unit_win32.exe --gtest_brief=1 ${skip_${arch}})
-    set_tests_properties(wine.${arch}.gui.sample_quiz wine.${arch}.unit_win32 PROPERTIES
+    # The demo packed by zorbe-tool into a copy of the player: its quiz and
+    # pictures read back from the rebuilt resources.
+    add_test(NAME wine.${arch}.gui.packed_demo
+        COMMAND ${gui_dir}/with-xvfb ${gui_dir}/wine_packed_demo.sh $<TARGET_FILE:zorbe-tool>
+                ${programs}/zorbe.exe ${prefix} ${arch})
+    set_tests_properties(wine.${arch}.gui.sample_quiz wine.${arch}.unit_win32
+        wine.${arch}.gui.packed_demo PROPERTIES
         TIMEOUT 300 RESOURCE_LOCK wine-gui-${arch})
 endforeach()

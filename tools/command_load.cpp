@@ -6,6 +6,7 @@
 #include "content/content_loader.h"
 #include "content/link_block.h"
 #include "content/package_writer.h"
+#include "content/pe_resources.h"
 #include "platform/archive.h"
 #include "platform/resources.h"
 
@@ -35,7 +36,7 @@ constexpr const char* inspectUsage =
     "\n"
     "Prints the quiz a player file carries, as the player would load it: the same\n"
     "JSON object as 'zorbe-tool load', read from the player's link block and its\n"
-    "resource archive.\n";
+    "resources (the archive after a Linux player, a Windows player's own).\n";
 
 void printJson(const std::string& json) {
     std::printf("%s\n", json.c_str());
@@ -111,13 +112,30 @@ int commandInspect(int argc, char** argv) {
     if (!readWholeFile(path, file))
         return 1;
     std::vector<ArchiveEntry> entries;
-    size_t programSize = 0;
-    if (readArchive(file.data(), file.size(), entries, programSize) == ArchiveStatus::damaged) {
-        std::fprintf(stderr, "zorbe-tool inspect: %s: damaged resource archive\n", path);
-        return 1;
-    }
     size_t offset = 0;
-    int search = findLinkBlock(file.data(), programSize, offset);
+    int search = linkBlockFound;
+    if (file.size() >= 2 && file[0] == 'M' && file[1] == 'Z') {
+        // A Windows player: the quiz is among the executable's resources.
+        std::vector<PeResource> resources;
+        int result = readPeResources(file.data(), file.size(), resources);
+        if (result != peOk) {
+            std::fprintf(stderr, "zorbe-tool inspect: %s: %s\n", path, peResultText(result));
+            return 1;
+        }
+        for (PeResource& resource : resources) {
+            std::string type = peTypeText(resource.type);
+            if (!type.empty() && resource.name.text.empty())
+                entries.push_back({type, resource.name.number, std::move(resource.bytes)});
+        }
+        search = findPeLinkBlock(file.data(), file.size(), offset);
+    } else {
+        size_t programSize = 0;
+        if (readArchive(file.data(), file.size(), entries, programSize) == ArchiveStatus::damaged) {
+            std::fprintf(stderr, "zorbe-tool inspect: %s: damaged resource archive\n", path);
+            return 1;
+        }
+        search = findLinkBlock(file.data(), programSize, offset);
+    }
     if (search != linkBlockFound) {
         std::fprintf(stderr, "zorbe-tool inspect: %s: %s\n", path, linkBlockSearchText(search));
         return 1;

@@ -6,6 +6,7 @@
 #include "content/content_loader.h"
 #include "content/link_block.h"
 #include "content/package_writer.h"
+#include "content/pe_resources.h"
 #include "platform/archive.h"
 #include "platform/resources.h"
 #include "platform/system.h"
@@ -142,6 +143,83 @@ bool isQuizResource(const std::string& type) {
     return false;
 }
 
+// Overwrites the link block of program, found by the given search.
+bool placeLinkBlock(const std::string& playerPath, const uint8_t* linkBlock,
+                    int (*search)(const uint8_t*, size_t, size_t&), size_t searchedSize,
+                    std::vector<uint8_t>& program) {
+    size_t linkOffset = 0;
+    int found = search(program.data(), searchedSize, linkOffset);
+    if (found != linkBlockFound) {
+        std::fprintf(stderr, "zorbe-tool pack: %s: %s\n", playerPath.c_str(),
+                     linkBlockSearchText(found));
+        return false;
+    }
+    std::memcpy(program.data() + linkOffset, linkBlock, linkBlockSize);
+    return true;
+}
+
+// A player that carries its resources in an archive after the program.
+bool packArchivePlayer(const std::string& playerPath, const uint8_t* linkBlock,
+                       std::vector<ArchiveEntry>& quizEntries, std::vector<uint8_t>& player,
+                       std::vector<uint8_t>& output) {
+    std::vector<ArchiveEntry> entries;
+    size_t programSize = 0;
+    if (readArchive(player.data(), player.size(), entries, programSize) == ArchiveStatus::damaged) {
+        std::fprintf(stderr, "zorbe-tool pack: %s: damaged resource archive\n", playerPath.c_str());
+        return false;
+    }
+    if (!placeLinkBlock(playerPath, linkBlock, findLinkBlock, programSize, player))
+        return false;
+    // The player's own resources stay; those of a quiz packed before go.
+    std::vector<ArchiveEntry> kept;
+    for (ArchiveEntry& entry : entries) {
+        if (!isQuizResource(entry.type))
+            kept.push_back(std::move(entry));
+    }
+    for (ArchiveEntry& entry : quizEntries)
+        kept.push_back(std::move(entry));
+    std::vector<uint8_t> archive;
+    if (!buildArchive(kept, archive)) {
+        std::fprintf(stderr, "zorbe-tool pack: the player's resources cannot be stored again\n");
+        return false;
+    }
+    output.assign(player.begin(), player.begin() + static_cast<long>(programSize));
+    output.insert(output.end(), archive.begin(), archive.end());
+    return true;
+}
+
+// A Windows player: the quiz goes into the executable's own resources, in
+// the language the player's resource compiler gives its own.
+bool packWindowsPlayer(const std::string& playerPath, const uint8_t* linkBlock,
+                       std::vector<ArchiveEntry>& quizEntries, std::vector<uint8_t>& player,
+                       std::vector<uint8_t>& output) {
+    std::vector<PeResource> resources;
+    int result = readPeResources(player.data(), player.size(), resources);
+    if (result == peOk) {
+        if (!placeLinkBlock(playerPath, linkBlock, findPeLinkBlock, player.size(), player))
+            return false;
+        // The player's own resources stay; those of a quiz packed before go.
+        std::erase_if(resources, [](const PeResource& resource) {
+            return isQuizResource(peTypeText(resource.type));
+        });
+        std::vector<PeResource> added;
+        for (ArchiveEntry& entry : quizEntries) {
+            PeResource resource;
+            resource.type = peTypeOf(entry.type);
+            resource.name.number = static_cast<uint16_t>(entry.id);
+            resource.bytes = std::move(entry.bytes);
+            added.push_back(std::move(resource));
+        }
+        mergePeResources(resources, std::move(added));
+        result = writePeResources(player.data(), player.size(), resources, output);
+    }
+    if (result != peOk) {
+        std::fprintf(stderr, "zorbe-tool pack: %s: %s\n", playerPath.c_str(), peResultText(result));
+        return false;
+    }
+    return true;
+}
+
 } // namespace
 
 int commandPack(int argc, char** argv) {
@@ -211,39 +289,18 @@ int commandPack(int argc, char** argv) {
     std::vector<unsigned char> player;
     if (!readWholeFile(playerPath, player))
         return 1;
-    std::vector<ArchiveEntry> entries;
-    size_t programSize = 0;
-    if (readArchive(player.data(), player.size(), entries, programSize) == ArchiveStatus::damaged) {
-        std::fprintf(stderr, "zorbe-tool pack: %s: damaged resource archive\n", playerPath.c_str());
-        return 1;
-    }
-    size_t linkOffset = 0;
-    int search = findLinkBlock(player.data(), programSize, linkOffset);
-    if (search != linkBlockFound) {
-        std::fprintf(stderr, "zorbe-tool pack: %s: %s\n", playerPath.c_str(),
-                     linkBlockSearchText(search));
-        return 1;
-    }
-
-    // The player's own resources stay; those of a quiz packed before go.
-    std::vector<ArchiveEntry> kept;
-    for (ArchiveEntry& entry : entries) {
-        if (!isQuizResource(entry.type))
-            kept.push_back(std::move(entry));
-    }
-    kept.push_back({packageResourceType, quizRecordId, packages.quizRecord});
-    kept.push_back({packageResourceType, codeListId, packages.codeList});
+    // The quiz's resources, the same for either kind of player.
+    std::vector<ArchiveEntry> quizEntries;
+    quizEntries.push_back({packageResourceType, quizRecordId, packages.quizRecord});
+    quizEntries.push_back({packageResourceType, codeListId, packages.codeList});
     for (ArchiveEntry& entry : mediaEntries)
-        kept.push_back(std::move(entry));
-    std::vector<uint8_t> archive;
-    if (!buildArchive(kept, archive)) {
-        std::fprintf(stderr, "zorbe-tool pack: the player's resources cannot be stored again\n");
+        quizEntries.push_back(std::move(entry));
+    std::vector<uint8_t> output;
+    const bool windowsPlayer = player.size() >= 2 && player[0] == 'M' && player[1] == 'Z';
+    if (!(windowsPlayer
+              ? packWindowsPlayer(playerPath, packages.linkBlock, quizEntries, player, output)
+              : packArchivePlayer(playerPath, packages.linkBlock, quizEntries, player, output)))
         return 1;
-    }
-
-    std::vector<uint8_t> output(player.begin(), player.begin() + static_cast<long>(programSize));
-    std::memcpy(output.data() + linkOffset, packages.linkBlock, linkBlockSize);
-    output.insert(output.end(), archive.begin(), archive.end());
     if (!replaceFileContents(outPath.c_str(), output.data(), output.size())) {
         std::fprintf(stderr, "zorbe-tool pack: cannot write %s\n", outPath.c_str());
         return 1;

@@ -15,6 +15,7 @@
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <random>
 #include <string>
 
 class ShellTest : public ::testing::Test {
@@ -23,9 +24,12 @@ protected:
         memory::reset();
         clearResources();
         const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
+        // A folder of this run's own: the 32-bit and 64-bit Windows builds
+        // run the same tests at the same time under one Wine prefix.
+        std::random_device random;
         directory = std::filesystem::temp_directory_path() /
-                    (std::string("zorbe-shell-") + info->test_suite_name() + "-" + info->name());
-        std::filesystem::remove_all(directory);
+                    (std::string("zorbe-shell-") + info->test_suite_name() + "-" + info->name() +
+                     "-" + std::to_string(random()));
         std::filesystem::create_directories(directory);
         previous = std::filesystem::current_path();
         std::filesystem::current_path(directory);
@@ -38,8 +42,9 @@ protected:
         overrideLinkBlock(nullptr);
         overrideModuleFileName(nullptr);
         clearResources();
-        std::filesystem::current_path(previous);
-        std::filesystem::remove_all(directory);
+        std::error_code ignored;
+        std::filesystem::current_path(previous, ignored);
+        std::filesystem::remove_all(directory, ignored);
         memory::reset();
     }
 
