@@ -10,23 +10,9 @@
 set -euo pipefail
 mode=$1
 player=$2
-here=$(cd "$(dirname "$0")" && pwd)
-work=$(mktemp -d)
-pid=
-trap '[ -n "$pid" ] && kill $pid 2>/dev/null; rm -rf "$work"' EXIT
-cd "$work"
-"$player" 2>"$work/stderr.txt" &
-pid=$!
-
-main=
-for _ in $(seq 1 100); do
-    main=$(xdotool search --onlyvisible --name '^Combien de' 2>/dev/null | head -n 1 || true)
-    [ -n "$main" ] && break
-    sleep 0.1
-done
-[ -n "$main" ] || { echo "no main window"; exit 1; }
-sleep 0.5
-eval "$(xdotool getwindowgeometry --shell "$main")"
+source "$(dirname "$0")/lib.sh"
+start_player "$player"
+wait_for_main '^Combien de'
 
 # Places in the main window's client area: the question pane at (5, 50)
 # inside its border, question 1's block at x0 = 46.
@@ -124,18 +110,8 @@ fi
 # Closing with a clip file about: the pane removes it as it closes.
 [ "$mode" = audio ] || { click_button 1 play; wait_for_files "zorbe401.AVI " || exit 1; }
 kill -0 $pid 2>/dev/null || { echo "the player ended"; cat "$work/stderr.txt"; exit 1; }
-"$here/close-window" "$main"
-for _ in $(seq 1 50); do
-    kill -0 $pid 2>/dev/null || break
-    sleep 0.1
-done
-if kill -0 $pid 2>/dev/null; then
-    echo "the player did not end after its window was closed"
-    exit 1
-fi
 status=0
-wait $pid || status=$?
-pid=
+close_and_wait || status=$?
 [ "$status" -eq 0 ] || { echo "the player ended with $status"; cat "$work/stderr.txt"; exit 1; }
 wait_for_files "" || { echo "the clip file outlived the player"; exit 1; }
 echo "ok"

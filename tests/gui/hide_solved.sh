@@ -7,23 +7,9 @@
 # SHOT_DIR=folder keeps the screenshots.
 set -euo pipefail
 player=$1
-here=$(cd "$(dirname "$0")" && pwd)
-work=$(mktemp -d)
-pid=
-trap '[ -n "$pid" ] && kill $pid 2>/dev/null; rm -rf "$work"' EXIT
-cd "$work"
-"$player" &
-pid=$!
-
-main=
-for _ in $(seq 1 100); do
-    main=$(xdotool search --onlyvisible --name "Drapeaux du monde" 2>/dev/null | head -n 1 || true)
-    [ -n "$main" ] && break
-    sleep 0.1
-done
-[ -n "$main" ] || { echo "no main window"; exit 1; }
-sleep 0.5
-eval "$(xdotool getwindowgeometry --shell "$main")"
+source "$(dirname "$0")/lib.sh"
+start_player "$player"
+wait_for_main "Drapeaux du monde"
 shots=${SHOT_DIR:-$work}
 
 shoot() { import -window root "$shots/$1.png"; }
@@ -86,8 +72,4 @@ shown=$(pixel shown 472 141)
 echo "after unticking: $shown"
 [ "$shown" = "$top" ] || { echo "unticking did not put the first row back"; exit 1; }
 
-"$here/close-window" "$main"
-wait $pid
-status=$?
-pid=
-exit $status
+close_and_wait

@@ -6,23 +6,11 @@
 set -euo pipefail
 tool=$1
 player=$2
-here=$(cd "$(dirname "$0")" && pwd)
-work=$(mktemp -d)
-pid=
-trap '[ -n "$pid" ] && kill $pid 2>/dev/null; rm -rf "$work"' EXIT
+source "$(dirname "$0")/lib.sh"
 cd "$work"
-"$tool" pack "$here/long-list.toml" -o "$work/longlist" --player "$player" >/dev/null
-"$work/longlist" &
-pid=$!
-
-for _ in $(seq 1 100); do
-    main=$(xdotool search --onlyvisible --name 'Trente questions' 2>/dev/null | head -n 1 || true)
-    [ -n "$main" ] && break
-    sleep 0.1
-done
-[ -n "$main" ] || { echo "no main window"; exit 1; }
-sleep 0.5
-eval "$(xdotool getwindowgeometry --shell "$main")"
+"$tool" pack "$gui_here/long-list.toml" -o "$work/longlist" --player "$player" >/dev/null
+start_player "$work/longlist"
+wait_for_main "Trente questions"
 
 shot=${SHOT:-$work/shot.png}
 # Pixels of one colour inside the main window.
@@ -73,8 +61,4 @@ saved=$(sed -n '1p;25p' longlist.txt | tr -d '\r' | tr '\n' ' ')
 echo "saved: $saved"
 [ "$saved" = "reponse1 nimporte " ] || { echo "F2 did not save the answers"; exit 1; }
 
-"$here/close-window" "$main"
-wait $pid
-status=$?
-pid=
-exit $status
+close_and_wait

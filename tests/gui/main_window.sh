@@ -8,22 +8,8 @@ set -euo pipefail
 player=$1
 caption=$2
 expect_message=${3:-}
-here=$(cd "$(dirname "$0")" && pwd)
-work=$(mktemp -d)
-pid=
-trap '[ -n "$pid" ] && kill $pid 2>/dev/null; rm -rf "$work"' EXIT
-cd "$work"
-"$player" &
-pid=$!
-
-find_window() {
-    for _ in $(seq 1 100); do
-        id=$(xdotool search --onlyvisible --name "$1" 2>/dev/null | head -n 1 || true)
-        [ -n "$id" ] && { echo "$id"; return 0; }
-        sleep 0.1
-    done
-    return 1
-}
+source "$(dirname "$0")/lib.sh"
+start_player "$player"
 
 # A player without a quiz says so first: answer the message box.
 if [ -n "$expect_message" ]; then
@@ -31,9 +17,7 @@ if [ -n "$expect_message" ]; then
     xdotool key Return
 fi
 
-main=$(find_window "$caption") || { echo "no main window called $caption"; exit 1; }
-sleep 0.5
-eval "$(xdotool getwindowgeometry --shell "$main")"
+wait_for_main "$caption"
 echo "main window: ${WIDTH}x${HEIGHT} at ${X},${Y}"
 # Without a window manager the client area is the whole window: 930 × 600
 # less the frame the player allows for.
@@ -51,17 +35,5 @@ echo "header $header, question pane $pane"
 case "$header" in *"128,128,255"*) ;; *) echo "the header is not painted with its brush"; exit 1;; esac
 case "$pane" in *"("*) ;; *) echo "no question pane"; exit 1;; esac
 
-"$here/close-window" "$main"
-for _ in $(seq 1 50); do
-    kill -0 $pid 2>/dev/null || break
-    sleep 0.1
-done
-if kill -0 $pid 2>/dev/null; then
-    echo "the player did not end after its window was closed"
-    exit 1
-fi
-wait $pid
-status=$?
-pid=
+close_and_wait
 [ -f "$(basename "$player").txt" ] || { echo "no progress file saved on closing"; exit 1; }
-exit $status

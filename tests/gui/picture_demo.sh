@@ -7,23 +7,9 @@
 # SOLVED_SHOT=file.png keep the screenshots before and after answering.
 set -euo pipefail
 player=$1
-here=$(cd "$(dirname "$0")" && pwd)
-work=$(mktemp -d)
-pid=
-trap '[ -n "$pid" ] && kill $pid 2>/dev/null; rm -rf "$work"' EXIT
-cd "$work"
-"$player" &
-pid=$!
-
-main=
-for _ in $(seq 1 100); do
-    main=$(xdotool search --onlyvisible --name "Drapeaux du monde" 2>/dev/null | head -n 1 || true)
-    [ -n "$main" ] && break
-    sleep 0.1
-done
-[ -n "$main" ] || { echo "no main window called Drapeaux du monde"; exit 1; }
-sleep 0.5
-eval "$(xdotool getwindowgeometry --shell "$main")"
+source "$(dirname "$0")/lib.sh"
+start_player "$player"
+wait_for_main "Drapeaux du monde"
 
 failures=0
 # expect NAME X Y R G B [TOLERANCE]: the pixel at (X, Y) of the client area
@@ -81,16 +67,6 @@ import -window root "$shot"
 expect "French blue under the band" 95 262 217 222 239 30
 expect "French blue above the band" 95 185 0 35 149
 
-"$here/close-window" "$main"
-for _ in $(seq 1 50); do
-    kill -0 $pid 2>/dev/null || break
-    sleep 0.1
-done
-if kill -0 $pid 2>/dev/null; then
-    echo "the player did not end after its window was closed"
-    exit 1
-fi
-wait $pid
-pid=
+close_and_wait
 [ "$failures" -eq 0 ] || { echo "$failures pictures not as expected"; exit 1; }
 echo "pictures shown, centred and level; the answer picture replaced the question's"
