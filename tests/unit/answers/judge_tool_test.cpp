@@ -2,63 +2,19 @@
 // in UTF-8, one feedback per line out, refused lines named on stderr.
 #ifndef _WIN32
 
+#include "tests/unit/tool_runner.h"
+
 #include <gtest/gtest.h>
 
-#include <sys/wait.h>
-
-#include <cstdio>
-#include <cstdlib>
-#include <fstream>
 #include <string>
-#include <unistd.h>
 #include <vector>
 
 namespace {
 
-struct ToolRun {
-    int exitCode = -1;
-    std::string out;
-    std::string err;
-};
-
-std::string quoted(const std::string& text) {
-    std::string result = "'";
-    for (char c : text) {
-        if (c == '\'')
-            result += "'\\''";
-        else
-            result += c;
-    }
-    return result + "'";
-}
-
-std::string readFile(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-}
-
 // Runs the tool's judge command with the given arguments and input.
-ToolRun runJudge(const std::vector<std::string>& arguments, const std::string& input = "") {
-    char folder[] = "/tmp/zorbe-judge-XXXXXX";
-    if (!mkdtemp(folder))
-        return {};
-    const std::string base = folder;
-    std::ofstream(base + "/in", std::ios::binary) << input;
-    std::string command = quoted(ZORBE_TOOL_PATH) + " judge";
-    for (const std::string& argument : arguments)
-        command += " " + quoted(argument);
-    command +=
-        " <" + quoted(base + "/in") + " >" + quoted(base + "/out") + " 2>" + quoted(base + "/err");
-    int status = std::system(command.c_str());
-    ToolRun run;
-    if (status != -1 && WIFEXITED(status))
-        run.exitCode = WEXITSTATUS(status);
-    run.out = readFile(base + "/out");
-    run.err = readFile(base + "/err");
-    for (const char* name : {"/in", "/out", "/err"})
-        std::remove((base + name).c_str());
-    rmdir(folder);
-    return run;
+ToolRun runJudge(std::vector<std::string> arguments, const std::string& input = "") {
+    arguments.insert(arguments.begin(), "judge");
+    return runTool(arguments, input);
 }
 
 const char idee[] = "y a de l'id\xC3\xA9"

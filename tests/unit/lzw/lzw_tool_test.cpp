@@ -3,41 +3,16 @@
 
 #include "lzw_test_support.h"
 
+#include "tests/unit/tool_runner.h"
+
 #include <gtest/gtest.h>
 
-#include <sys/wait.h>
-
 #include <cstdio>
-#include <cstdlib>
 #include <fstream>
-#include <iterator>
 #include <string>
-#include <unistd.h>
 #include <vector>
 
 namespace {
-
-struct ToolRun {
-    int exitCode = -1;
-    std::string out;
-    std::string err;
-};
-
-std::string quoted(const std::string& text) {
-    std::string result = "'";
-    for (char c : text) {
-        if (c == '\'')
-            result += "'\\''";
-        else
-            result += c;
-    }
-    return result + "'";
-}
-
-std::string readFile(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-}
 
 void writeFile(const std::string& path, const std::string& bytes) {
     std::ofstream(path, std::ios::binary) << bytes;
@@ -58,18 +33,9 @@ protected:
 
     std::string path(const char* name) const { return folder + "/" + name; }
 
-    ToolRun run(const std::string& command, const std::vector<std::string>& arguments) const {
-        std::string line = quoted(ZORBE_TOOL_PATH) + " " + command;
-        for (const std::string& argument : arguments)
-            line += " " + quoted(argument);
-        line += " >" + quoted(path("out")) + " 2>" + quoted(path("err"));
-        int status = std::system(line.c_str());
-        ToolRun result;
-        if (status != -1 && WIFEXITED(status))
-            result.exitCode = WEXITSTATUS(status);
-        result.out = readFile(path("out"));
-        result.err = readFile(path("err"));
-        return result;
+    ToolRun run(const std::string& command, std::vector<std::string> arguments) const {
+        arguments.insert(arguments.begin(), command);
+        return runTool(arguments);
     }
 
     std::string folder;
@@ -92,7 +58,7 @@ TEST_F(LzwTool, EncodesAndDecodesFiles) {
         EXPECT_NE(encoded.out.find("resets"), std::string::npos);
         ToolRun decoded = run("lzw-decode", {path("stream"), path("back")});
         ASSERT_EQ(decoded.exitCode, 0) << decoded.err;
-        EXPECT_TRUE(readFile(path("back")) == input);
+        EXPECT_TRUE(wholeFile(path("back")) == input);
     }
 }
 
