@@ -34,9 +34,9 @@ bool writeFreshFile(const char* path, const uint8_t* data, size_t size);
 // end), when it holds more than limit bytes, or when it cannot be read.
 bool readFileContents(const char* path, size_t limit, std::vector<uint8_t>& bytes);
 
-// Test hook, not for the program: makes every following replacement fail at
-// one step, as a full disk, a failing device or a crash would, until called
-// again with replaceStepNone.
+// Test hook, not for the program: makes every following replacement (and
+// fresh write) fail at one step, as a full disk, a failing device or a
+// crash would, until called again with replaceStepNone.
 enum ReplaceStep : int {
     replaceStepNone = 0,
     replaceStepCreate = 1, // the new file cannot be created

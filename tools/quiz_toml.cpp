@@ -225,15 +225,15 @@ void readQuestions(const toml::table& table, QuizReport& report, QuizSource& sou
 
 // The TOML library of the build machines (toml++ 3.3) classifies some
 // non-ASCII characters as whitespace or not through a table with holes,
-// and reaching a hole is undefined behaviour: accented letters where the
-// parser looks for whitespace (outside strings, after a backslash in a
-// multi-line string, or after a line-ending backslash) trigger it. Before
-// parsing, non-ASCII characters in basic strings are therefore written as
-// the escapes \uXXXX or \UXXXXXXXX, which stand for the same text, and the
-// other unsafe places are refused here with the line, as the parser would
-// refuse them. Literal strings and comments are read without such tests
-// and are left as they are, and so are bytes that are not UTF-8, which
-// the parser refuses before looking at them.
+// and reaching a hole is undefined behaviour. It asks wherever it reads
+// outside strings (keys, bare values, and whatever a broken file puts
+// there) and after backslashes in multi-line strings, so an accented letter
+// in any of those places triggers it. The parser is therefore given only
+// ASCII: non-ASCII characters in strings are written as the escapes \uXXXX
+// or \UXXXXXXXX, which stand for the same text (literal strings, which have
+// no escapes, become basic strings of the same text), those of comments
+// become '?', and those anywhere else, and bytes that are not UTF-8, are
+// refused here with their line, as TOML refuses them anyway.
 struct UnsafeCharacter {
     int line = 0;
     std::string description;
@@ -273,23 +273,11 @@ size_t utf8Sequence(const std::string& text, size_t i, uint32_t& codePoint) {
     return length;
 }
 
-// Length of the sequence to copy as one at text[i]: a UTF-8 character, or
-// one byte.
-size_t characterLength(const std::string& text, size_t i) {
-    uint32_t codePoint = 0;
-    const size_t length = utf8Sequence(text, i, codePoint);
-    return length ? length : 1;
-}
-
 bool isNonAscii(char c) {
     return static_cast<unsigned char>(c) >= 0x80;
 }
 
-bool startsWith(const std::string& text, size_t i, const char* prefix) {
-    return text.compare(i, std::strlen(prefix), prefix) == 0;
-}
-
-// The number of quotes q in a row from text[i].
+// The number of characters q in a row from text[i].
 size_t runOf(const std::string& text, size_t i, char q) {
     size_t n = 0;
     while (i + n < text.size() && text[i + n] == q)
@@ -305,14 +293,17 @@ bool escapeForParser(const std::string& text, std::string& safe, UnsafeCharacter
     safe.reserve(text.size());
     size_t i = 0;
     // A byte order mark is the parser's to skip.
-    if (startsWith(text, 0, "\xEF\xBB\xBF")) {
+    if (text.compare(0, 3, "\xEF\xBB\xBF") == 0) {
         safe.append(text, 0, 3);
         i = 3;
     }
-    auto refuse = [&](size_t at, const std::string& what) {
+    auto refuse = [&](size_t at, size_t length, const std::string& what) {
         unsafe.line = line;
-        unsafe.description = "'" + text.substr(at, characterLength(text, at)) + "' " + what;
+        unsafe.description = "'" + text.substr(at, length) + "' " + what;
         return false;
+    };
+    auto closes = [](Place at) {
+        return at == Place::multiLineBasic || at == Place::basic ? '"' : '\'';
     };
     while (i < text.size()) {
         const char c = text[i];
@@ -325,82 +316,98 @@ bool escapeForParser(const std::string& text, std::string& safe, UnsafeCharacter
             ++i;
             continue;
         }
-        switch (place) {
-        case Place::outside:
-            if (isNonAscii(c))
-                return refuse(i, "outside a string or comment, where TOML takes ASCII only");
-            if (c == '#') {
-                place = Place::comment;
-            } else if (c == '"' || c == '\'') {
-                const bool multiLine = runOf(text, i, c) >= 3;
-                place = c == '"' ? (multiLine ? Place::multiLineBasic : Place::basic)
-                                 : (multiLine ? Place::multiLineLiteral : Place::literal);
-                const size_t delimiter = multiLine ? 3 : 1;
-                safe.append(text, i, delimiter);
-                i += delimiter;
-                continue;
+        if (isNonAscii(c)) {
+            uint32_t codePoint = 0;
+            const size_t length = utf8Sequence(text, i, codePoint);
+            if (length == 0) {
+                char byte[8];
+                std::snprintf(byte, sizeof byte, "%02X", static_cast<unsigned char>(c));
+                unsafe.line = line;
+                unsafe.description = std::string("byte ") + byte + " is not UTF-8";
+                return false;
             }
-            break;
-        case Place::comment: break;
-        case Place::literal:
-            if (c == '\'')
-                place = Place::outside;
-            break;
-        case Place::basic:
-        case Place::multiLineBasic:
-            if (c == '\\' && i + 1 < text.size()) {
-                // An escape: the character after the backslash is the
-                // parser's to judge, but in a multi-line string it first
-                // asks whether that character is whitespace.
-                if (place == Place::multiLineBasic && isNonAscii(text[i + 1]))
-                    return refuse(i + 1,
-                                  "after a backslash, where TOML expects an escape sequence");
-                const size_t length = 1 + characterLength(text, i + 1);
-                safe.append(text, i, length);
-                i += length;
-                continue;
-            }
-            if (isNonAscii(c)) {
-                uint32_t codePoint = 0;
-                const size_t length = utf8Sequence(text, i, codePoint);
-                if (length == 0)
-                    break;
+            if (place == Place::outside)
+                return refuse(i, length,
+                              "outside a string or comment, where TOML takes ASCII only");
+            if (place == Place::comment) {
+                safe += '?';
+            } else {
                 char escape[16];
                 std::snprintf(escape, sizeof escape, codePoint > 0xFFFF ? "\\U%08X" : "\\u%04X",
                               static_cast<unsigned>(codePoint));
                 safe += escape;
-                i += length;
+            }
+            i += length;
+            continue;
+        }
+        switch (place) {
+        case Place::outside:
+            if (c == '#') {
+                place = Place::comment;
+            } else if (c == '"' || c == '\'') {
+                // Literal strings are given as basic strings.
+                const bool multiLine = runOf(text, i, c) >= 3;
+                place = c == '"' ? (multiLine ? Place::multiLineBasic : Place::basic)
+                                 : (multiLine ? Place::multiLineLiteral : Place::literal);
+                safe.append(multiLine ? 3 : 1, '"');
+                i += multiLine ? 3 : 1;
                 continue;
             }
-            if (c == '"') {
-                if (place == Place::basic) {
-                    place = Place::outside;
-                } else {
-                    // A multi-line string may end with one or two quotes of
-                    // its own before the closing three.
-                    const size_t run = runOf(text, i, '"');
-                    if (run >= 3) {
-                        const size_t copied = run <= 5 ? run : 3;
-                        safe.append(text, i, copied);
-                        i += copied;
-                        place = Place::outside;
-                        continue;
-                    }
+            break;
+        case Place::comment: break;
+        case Place::basic:
+        case Place::multiLineBasic:
+            if (c == '\\' && i + 1 < text.size() && text[i + 1] != '\n') {
+                // An escape: the character after the backslash is the
+                // parser's to judge, but it must be ASCII.
+                if (isNonAscii(text[i + 1])) {
+                    uint32_t codePoint = 0;
+                    const size_t length = utf8Sequence(text, i + 1, codePoint);
+                    return refuse(i + 1, length ? length : 1,
+                                  "after a backslash, where TOML expects an escape sequence");
                 }
+                safe.append(text, i, 2);
+                i += 2;
+                continue;
             }
             break;
+        case Place::literal:
         case Place::multiLineLiteral:
-            if (c == '\'') {
-                const size_t run = runOf(text, i, '\'');
-                if (run >= 3) {
-                    const size_t copied = run <= 5 ? run : 3;
-                    safe.append(text, i, copied);
-                    i += copied;
-                    place = Place::outside;
-                    continue;
-                }
+            // What a literal string holds as it is must be escaped in a
+            // basic one.
+            if (c == '\\' || c == '"') {
+                safe += '\\';
+                safe += c;
+                ++i;
+                continue;
             }
             break;
+        }
+        if ((place == Place::basic || place == Place::literal) && c == closes(place)) {
+            place = Place::outside;
+            safe += '"';
+            ++i;
+            continue;
+        }
+        if ((place == Place::multiLineBasic || place == Place::multiLineLiteral) &&
+            c == closes(place)) {
+            // A multi-line string may end with one or two quotes of its own
+            // before the closing three.
+            const size_t run = runOf(text, i, c);
+            if (run >= 3) {
+                const size_t own = run <= 5 ? run - 3 : 0;
+                safe.append(own, c);
+                safe += "\"\"\"";
+                i += own + 3;
+                place = Place::outside;
+                continue;
+            }
+            if (place == Place::multiLineLiteral) {
+                // Quotes of the literal string's own, fewer than three.
+                safe.append(run, '\'');
+                i += run;
+                continue;
+            }
         }
         safe += c;
         ++i;

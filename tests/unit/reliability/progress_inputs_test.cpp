@@ -102,6 +102,7 @@ TEST_F(ProgressInputs, HostileFilesGiveTheirDocumentedLines) {
         const char* name;
         std::function<void()> make; // makes Quiz.txt
         std::vector<std::string> lines;
+        bool withoutSuperuserRights = false;
     } cases[] = {
         // A NUL ends the text an edit takes, not the line.
         {"NUL bytes inside lines",
@@ -129,10 +130,14 @@ TEST_F(ProgressInputs, HostileFilesGiveTheirDocumentedLines) {
 #ifndef _WIN32
         {"a link to itself", [] { fs::create_symlink("Quiz.txt", "Quiz.txt"); }, {"", "", ""}},
         {"a link to nothing", [] { fs::create_symlink("absent.txt", "Quiz.txt"); }, {"", "", ""}},
-        // Opens, but every read fails.
-        {"a file that cannot be read",
-         [] { fs::create_symlink("/proc/self/mem", "Quiz.txt"); },
-         {"", "", ""}},
+        // Readable by the superuser all the same: tried only without its rights.
+        {"a file without read permission",
+         [] {
+             writeFile("Quiz.txt", "cach\xE9\r\n");
+             fs::permissions("Quiz.txt", fs::perms::none);
+         },
+         {"", "", ""},
+         true},
         // Would hold the player at start-up, waiting for a writer.
         {"a named pipe", [] { ASSERT_EQ(mkfifo("Quiz.txt", 0600), 0); }, {"", "", ""}},
         // Would never end.
@@ -143,6 +148,10 @@ TEST_F(ProgressInputs, HostileFilesGiveTheirDocumentedLines) {
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
+#ifndef _WIN32
+        if (c.withoutSuperuserRights && geteuid() == 0)
+            continue;
+#endif
         clearDirectory();
         c.make();
         EXPECT_EQ(readLines(3), c.lines);
