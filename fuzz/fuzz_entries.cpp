@@ -8,6 +8,7 @@
 #include "content/progress.h"
 #include "content/quiz_state.h"
 #include "media/png/png_decoder.h"
+#include "platform/archive.h"
 #include "platform/memory/memory_ui.h"
 #include "platform/resources.h"
 #include "platform/system.h"
@@ -372,4 +373,66 @@ void fuzzQuizToml(const uint8_t* data, size_t size) {
         if (result == packOk)
             checkQuizLoads(source, packages);
     }
+}
+
+namespace {
+
+bool sameEntries(const std::vector<ArchiveEntry>& a, const std::vector<ArchiveEntry>& b) {
+    if (a.size() != b.size())
+        return false;
+    for (size_t i = 0; i < a.size(); ++i) {
+        if (a[i].type != b[i].type || a[i].id != b[i].id || a[i].bytes != b[i].bytes)
+            return false;
+    }
+    return true;
+}
+
+} // namespace
+
+void fuzzResourceArchive(const uint8_t* data, size_t size) {
+    std::vector<ArchiveEntry> entries;
+    size_t programSize = 12345;
+    const ArchiveStatus status = readArchive(size ? data : nullptr, size, entries, programSize);
+    require(status == ArchiveStatus::found || status == ArchiveStatus::absent ||
+                status == ArchiveStatus::damaged,
+            "a read finds an archive, none, or a damaged one");
+    if (status != ArchiveStatus::found) {
+        require(entries.empty() && programSize == size,
+                "a file without a sound archive is all program and no entries");
+    } else {
+        require(programSize <= size, "the program ends within the file");
+        uint64_t total = 0;
+        for (const ArchiveEntry& entry : entries)
+            total += entry.bytes.size();
+        require(total <= size - programSize, "the entries hold no more bytes than the archive");
+    }
+
+    // The file reader sees the same file the same way.
+    const fs::path path = workFolder() / "program";
+    writeFile(path, data, size);
+    std::vector<ArchiveEntry> fromFile;
+    const ArchiveStatus fileStatus = readArchiveFile(path.string().c_str(), fromFile);
+#ifdef _WIN32
+    // Windows players carry their resources in the executable format.
+    require(fileStatus == ArchiveStatus::absent && fromFile.empty(),
+            "no archive is read from a file on Windows");
+#else
+    require(fileStatus == status, "the file reader finds what the memory reader finds");
+    require(sameEntries(fromFile, entries), "the file reader reads the same entries");
+#endif
+    if (status != ArchiveStatus::found)
+        return;
+
+    // What was read can be written again, after the same program bytes, and
+    // reads back as it was.
+    std::vector<uint8_t> archive;
+    require(buildArchive(entries, archive), "entries read from an archive can be written");
+    std::vector<uint8_t> again(data, data + programSize);
+    again.insert(again.end(), archive.begin(), archive.end());
+    std::vector<ArchiveEntry> reread;
+    size_t rereadProgramSize = 0;
+    require(readArchive(again.data(), again.size(), reread, rereadProgramSize) ==
+                    ArchiveStatus::found &&
+                rereadProgramSize == programSize && sameEntries(reread, entries),
+            "a written archive reads back as it was");
 }

@@ -38,3 +38,7 @@ void fuzzPngDecoder(const uint8_t* data, size_t size);
 // The input as a quiz source in TOML, read as `zorbe-tool pack` reads it;
 // a quiz without findings is packed, plain and scrambled, and loaded back.
 void fuzzQuizToml(const uint8_t* data, size_t size);
+
+// The input as a program file that may end with a resource archive: read
+// from memory and from a file, and, when found, written again and read back.
+void fuzzResourceArchive(const uint8_t* data, size_t size);

@@ -82,6 +82,10 @@ ArchiveStatus readEntries(const uint8_t* archive, const Trailer& trailer,
     const uint64_t payloadEnd = trailer.directoryOffset;
     const uint64_t directoryEnd = trailer.archiveSize - trailerSize;
     uint64_t position = trailer.directoryOffset;
+    // Payloads may share bytes, but together they may not outgrow the
+    // archive: a few records naming the same large payload would otherwise
+    // make a small file take any amount of memory.
+    uint64_t payloadTotal = 0;
     std::set<std::pair<std::string, int>> seen;
     entries.reserve(trailer.entryCount);
     for (uint32_t i = 0; i < trailer.entryCount; ++i) {
@@ -102,6 +106,9 @@ ArchiveStatus readEntries(const uint8_t* archive, const Trailer& trailer,
             return ArchiveStatus::damaged;
         if (offset > payloadEnd || size > payloadEnd - offset)
             return ArchiveStatus::damaged;
+        if (size > trailer.archiveSize - payloadTotal)
+            return ArchiveStatus::damaged;
+        payloadTotal += size;
         entry.id = static_cast<int>(id);
         if (!seen.insert({entry.type, entry.id}).second)
             return ArchiveStatus::damaged;

@@ -151,6 +151,38 @@ TEST(Archive, RefusesDamagedDirectoryRecords) {
     }
 }
 
+// Records may name the same payload bytes, but never more bytes in all than
+// the archive holds: a small file must not take any amount of memory.
+TEST(Archive, SharedPayloadsStayWithinTheArchiveSize) {
+    const std::vector<ArchiveEntry> two = {{"IMG", 1, std::vector<uint8_t>(100, 7)},
+                                           {"IMG", 2, {7}}};
+    const std::vector<uint8_t> good = programWith(two, "");
+    // Payloads 101 bytes, two records of 24, trailer 32: 181 bytes.
+    ASSERT_EQ(good.size(), 181u);
+    const size_t second = 101 + 24;
+    const struct {
+        const char* name;
+        uint64_t size;
+        ArchiveStatus status;
+    } cases[] = {
+        {"half of the first payload again", 50, ArchiveStatus::found},
+        {"up to the archive size", 81, ArchiveStatus::found},
+        {"one byte more than the archive", 82, ArchiveStatus::damaged},
+    };
+    for (const auto& c : cases) {
+        std::vector<uint8_t> file = good;
+        putLittle(file, second + 4, 0, 8);
+        putLittle(file, second + 12, c.size, 8);
+        std::vector<ArchiveEntry> entries;
+        size_t programSize = 0;
+        EXPECT_EQ(readArchive(file.data(), file.size(), entries, programSize), c.status) << c.name;
+        if (c.status == ArchiveStatus::found) {
+            ASSERT_EQ(entries.size(), 2u) << c.name;
+            EXPECT_EQ(entries[1].bytes, std::vector<uint8_t>(c.size, 7)) << c.name;
+        }
+    }
+}
+
 // Whatever a damaged file holds, reading it stays within the file.
 TEST(Archive, SurvivesEveryTruncationAndEveryFlippedByte) {
     const std::vector<uint8_t> good = programWith({{"PATCH", 104, {9, 8, 7}}, {"IMG", 1, {}}}, "");

@@ -25,6 +25,7 @@ TEST(FuzzRegressions, EveryKeptInputRunsClean) {
         {"progress_reader", fuzzProgressReader},
         {"png_decoder", fuzzPngDecoder},
         {"quiz_toml", fuzzQuizToml},
+        {"resource_archive", fuzzResourceArchive},
     };
     const fs::path kept = fs::path(ZORBE_SOURCE_DIR) / "tests" / "fuzz-regressions";
     int replayed = 0;
