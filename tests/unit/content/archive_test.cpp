@@ -48,6 +48,24 @@ void putLittle(std::vector<uint8_t>& bytes, size_t at, uint64_t value, int count
         bytes[at + i] = static_cast<uint8_t>(value >> (8 * i));
 }
 
+// A copy of file with count bytes at `at` set to value, little-endian.
+std::vector<uint8_t> patched(std::vector<uint8_t> file, size_t at, uint64_t value, int count) {
+    putLittle(file, at, value, count);
+    return file;
+}
+
+struct ArchiveRead {
+    ArchiveStatus status = ArchiveStatus::absent;
+    std::vector<ArchiveEntry> entries;
+    size_t programSize = 0;
+};
+
+ArchiveRead readBytes(const std::vector<uint8_t>& file) {
+    ArchiveRead read;
+    read.status = readArchive(file.data(), file.size(), read.entries, read.programSize);
+    return read;
+}
+
 TEST(Archive, RoundTripsItsEntriesAfterTheProgram) {
     std::vector<uint8_t> file = programWith(sampleEntries());
     std::vector<ArchiveEntry> entries;
@@ -108,15 +126,10 @@ TEST(Archive, RefusesDamagedArchivesAsAWhole) {
         {"unknown version", trailer + 20, 2, 4},
     };
     for (const auto& c : cases) {
-        std::vector<uint8_t> file = good;
-        putLittle(file, c.at, c.value, c.count);
-        std::vector<ArchiveEntry> entries;
-        size_t programSize = 0;
-        EXPECT_EQ(readArchive(file.data(), file.size(), entries, programSize),
-                  ArchiveStatus::damaged)
-            << c.name;
-        EXPECT_TRUE(entries.empty()) << c.name;
-        EXPECT_EQ(programSize, file.size()) << c.name;
+        const ArchiveRead read = readBytes(patched(good, c.at, c.value, c.count));
+        EXPECT_EQ(read.status, ArchiveStatus::damaged) << c.name;
+        EXPECT_TRUE(read.entries.empty()) << c.name;
+        EXPECT_EQ(read.programSize, good.size()) << c.name;
     }
 }
 
@@ -140,15 +153,9 @@ TEST(Archive, RefusesDamagedDirectoryRecords) {
         {"type name past the directory", record + 20, 4, 1},
         {"type name with a control byte", record + 21, 0x01, 1},
     };
-    for (const auto& c : cases) {
-        std::vector<uint8_t> file = good;
-        putLittle(file, c.at, c.value, c.count);
-        std::vector<ArchiveEntry> entries;
-        size_t programSize = 0;
-        EXPECT_EQ(readArchive(file.data(), file.size(), entries, programSize),
-                  ArchiveStatus::damaged)
+    for (const auto& c : cases)
+        EXPECT_EQ(readBytes(patched(good, c.at, c.value, c.count)).status, ArchiveStatus::damaged)
             << c.name;
-    }
 }
 
 // Records may name the same payload bytes, but never more bytes in all than
@@ -169,16 +176,14 @@ TEST(Archive, SharedPayloadsStayWithinTheArchiveSize) {
         {"up to the archive size", 81, ArchiveStatus::found},
         {"one byte more than the archive", 82, ArchiveStatus::damaged},
     };
+    // The second record names the start of the first payload.
+    const std::vector<uint8_t> sharing = patched(good, second + 4, 0, 8);
     for (const auto& c : cases) {
-        std::vector<uint8_t> file = good;
-        putLittle(file, second + 4, 0, 8);
-        putLittle(file, second + 12, c.size, 8);
-        std::vector<ArchiveEntry> entries;
-        size_t programSize = 0;
-        EXPECT_EQ(readArchive(file.data(), file.size(), entries, programSize), c.status) << c.name;
+        const ArchiveRead read = readBytes(patched(sharing, second + 12, c.size, 8));
+        EXPECT_EQ(read.status, c.status) << c.name;
         if (c.status == ArchiveStatus::found) {
-            ASSERT_EQ(entries.size(), 2u) << c.name;
-            EXPECT_EQ(entries[1].bytes, std::vector<uint8_t>(c.size, 7)) << c.name;
+            ASSERT_EQ(read.entries.size(), 2u) << c.name;
+            EXPECT_EQ(read.entries[1].bytes, std::vector<uint8_t>(c.size, 7)) << c.name;
         }
     }
 }
@@ -187,20 +192,14 @@ TEST(Archive, SharedPayloadsStayWithinTheArchiveSize) {
 TEST(Archive, SurvivesEveryTruncationAndEveryFlippedByte) {
     const std::vector<uint8_t> good = programWith({{"PATCH", 104, {9, 8, 7}}, {"IMG", 1, {}}}, "");
     for (size_t size = 0; size < good.size(); ++size) {
-        std::vector<uint8_t> cut(good.begin(), good.begin() + size);
-        std::vector<ArchiveEntry> entries;
-        size_t programSize = 0;
-        EXPECT_NE(readArchive(cut.data(), cut.size(), entries, programSize), ArchiveStatus::found)
-            << size;
+        const std::vector<uint8_t> cut(good.begin(), good.begin() + size);
+        EXPECT_NE(readBytes(cut).status, ArchiveStatus::found) << size;
     }
     for (size_t at = 0; at < good.size(); ++at) {
         for (uint8_t flip : {0x01, 0x80, 0xFF}) {
             std::vector<uint8_t> file = good;
             file[at] ^= flip;
-            std::vector<ArchiveEntry> entries;
-            size_t programSize = 0;
-            readArchive(file.data(), file.size(), entries, programSize);
-            EXPECT_LE(programSize, file.size());
+            EXPECT_LE(readBytes(file).programSize, file.size());
         }
     }
 }
